@@ -1,0 +1,48 @@
+# Tests are Windows programs run under Wine in a prefix of the build tree's own.
+option(QV_BUILD_TESTS "Build the GoogleTest suites" ON)
+option(QV_BUILD_BENCH "Build the benchmarks" ON)
+
+set(QV_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for tests")
+set(QV_TEST_DISPLAY ":99" CACHE STRING "X display for tests that show windows")
+
+# scripts/test.sh exports the same Wine settings to ctest itself, since test
+# discovery runs the programs before these properties apply.
+set(QV_WINE_ENV
+  "WINEPREFIX=${QV_WINEPREFIX}"
+  "WINEARCH=win32"
+  "WINEDEBUG=-all"
+  "WINEDLLOVERRIDES=mscoree,mshtml=")
+
+if(QV_BUILD_TESTS)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(GoogleTest)
+endif()
+
+# qv_add_gtest(NAME SOURCES ... [LIBS ...] [DISPLAY] [LOCK name] [ENV k=v ...])
+# Builds a GoogleTest program and registers each of its tests with ctest,
+# discovered under Wine when ctest runs. DISPLAY gives the tests the virtual
+# X display, for those that drive real windows and message boxes. LOCK names
+# a shared resource (a fixed registry key, say) that no two tests may use at once.
+function(qv_add_gtest name)
+  cmake_parse_arguments(T "DISPLAY" "LOCK" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
+  set(env ${QV_WINE_ENV} ${T_ENV})
+  if(T_DISPLAY)
+    list(APPEND env "DISPLAY=${QV_TEST_DISPLAY}")
+  else()
+    list(APPEND env "DISPLAY=")
+  endif()
+  set(lock "")
+  if(T_LOCK)
+    set(lock RESOURCE_LOCK ${T_LOCK})
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120 ${lock})
+endfunction()
