@@ -1,0 +1,87 @@
+/*
+ * Service side of the Windows 95 multiple provider router, as far as a
+ * network provider sees it: the provider's handle and the provider's name.
+ * This platform's mpr.dll has no such calls, so this small library stands in
+ * for them; a host (a test, a demo) tells it the provider name first.
+ */
+#include "netspi95.h"
+
+#include <new>
+#include <string>
+
+namespace {
+
+// The one provider this router serves; its address is the provider handle.
+struct ProviderSlot {
+    std::string name;
+    bool        named = false;
+    DWORD       nameRequests = 0;
+};
+
+ProviderSlot    g_provider;
+CRITICAL_SECTION g_lock;
+
+class LockGuard {
+public:
+    LockGuard() { EnterCriticalSection(&g_lock); }
+    ~LockGuard() { LeaveCriticalSection(&g_lock); }
+    LockGuard(const LockGuard &) = delete;
+    LockGuard &operator=(const LockGuard &) = delete;
+};
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        InitializeCriticalSection(&g_lock);
+    else if (reason == DLL_PROCESS_DETACH)
+        DeleteCriticalSection(&g_lock);
+    return TRUE;
+}
+
+extern "C" DWORD WINAPI NPSGetProviderHandleA(PHPROVIDER phProvider)
+{
+    if (phProvider == nullptr)
+        return WN_BAD_POINTER;
+    *phProvider = &g_provider;
+    return WN_SUCCESS;
+}
+
+// The text stays valid until the host names the provider again.
+extern "C" DWORD WINAPI NPSGetProviderNameA(HPROVIDER hProvider, LPCSTR *lpszProviderName)
+{
+    if (lpszProviderName == nullptr)
+        return WN_BAD_POINTER;
+    if (hProvider != &g_provider)
+        return WN_BAD_HANDLE;
+    LockGuard guard;
+    ++g_provider.nameRequests;
+    if (!g_provider.named)
+        return WN_BAD_VALUE;
+    *lpszProviderName = g_provider.name.c_str();
+    return WN_SUCCESS;
+}
+
+extern "C" DWORD WINAPI RouterSetProviderName(LPCSTR lpszProviderName)
+{
+    try {
+        LockGuard guard;
+        if (lpszProviderName == nullptr) {
+            g_provider.name.clear();
+            g_provider.named = false;
+        } else {
+            g_provider.name = lpszProviderName;
+            g_provider.named = true;
+        }
+        return WN_SUCCESS;
+    } catch (...) {
+        return WN_OUT_OF_MEMORY;
+    }
+}
+
+extern "C" DWORD WINAPI RouterProviderNameRequests(void)
+{
+    LockGuard guard;
+    return g_provider.nameRequests;
+}
