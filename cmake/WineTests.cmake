@@ -40,9 +40,16 @@ function(qv_add_gtest name)
   if(T_LOCK)
     set(lock RESOURCE_LOCK ${T_LOCK})
   endif()
+  # The environment goes on the command line (env VAR=value ... wine), for
+  # discovery and for each test: as an ENVIRONMENT property, gtest_discover_tests
+  # would spread the list over several property arguments and lose all but
+  # the first variable.
+  find_program(QV_ENV_EXECUTABLE env REQUIRED)
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+    ${QV_ENV_EXECUTABLE} ${env} ${CMAKE_CROSSCOMPILING_EMULATOR})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120 ${lock})
+    PROPERTIES TIMEOUT 120 ${lock})
 endfunction()
