@@ -13,7 +13,7 @@ cmake -S "$ROOT" -B "$BUILD_DIR" \
 cmake --build "$BUILD_DIR" -j"$(nproc)"
 
 trap 'wine_stop; xvfb_stop' EXIT
-wine_start
 xvfb_start
+wine_start
 cd "$BUILD_DIR"
 ctest --output-on-failure -j"$(nproc)" --timeout 300 "$@"

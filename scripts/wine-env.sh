@@ -10,8 +10,20 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # its pipes and the run never ends.
 wine_start() {
   mkdir -p "$WINEPREFIX"
-  wineserver -p
-  DISPLAY= wineboot -i >/dev/null 2>&1 </dev/null || true
+  wineserver -p 2>/dev/null || true   # already running for this prefix
+  # The desktop process started here fixes the session's display driver:
+  # on the virtual display (when it is up) tests given DISPLAY get real
+  # windows, while tests without DISPLAY still get none.
+  local display=""
+  [ -e "/tmp/.X11-unix/X${QV_DISPLAY#:}" ] && display="$QV_DISPLAY"
+  DISPLAY="$display" wineboot -i >/dev/null 2>&1 </dev/null || true
+  # The desktop ends with the last program attached to it, and the next
+  # program to start one fixes the driver again: a test without DISPLAY
+  # would leave the display-bound tests without windows. A minimized idle
+  # program keeps the display's desktop up until wine_stop.
+  if [ -n "$display" ]; then
+    DISPLAY="$display" wine start /min notepad >/dev/null 2>&1 </dev/null || true
+  fi
 }
 
 wine_stop() {
