@@ -84,6 +84,8 @@ TEST_F(NetProvDbcsTest, DomainListingSplitsNamesAtWholeCharacters)
     EXPECT_EQ(kServerBackslash, Format(host, server1));
     EXPECT_EQ(kServerDot, Format(host, server2));
     EXPECT_EQ(kLongServer, Format(host, server3));
+    // The kind labels load under this code page too.
+    EXPECT_EQ("NT Domains", Format(host, "~Aa."));
 }
 
 TEST_F(NetProvDbcsTest, LeadByteAtTheEndOfANameStandsAlone)

@@ -347,6 +347,45 @@ TEST_F(NetProvTest, FailedDomainStartIsRetriedWithoutHoldingTheFirstHandle)
     EXPECT_EQ(1, JournalCount(journal, "NS_ListObjectBegin")) << journal;
 }
 
+// What crosses to the name service: the start's arguments, the object
+// class listed, and the order in which a close gives things back.
+TEST_F(NetProvTest, NameServiceCallsAndReleaseOrder)
+{
+    const DWORD kTiny = 40;   // too small for any record: the item stays pending
+    // A domain listing holding a pending object, its object list and its domain handle.
+    HANDLE objects = Open(kProviderName, "~Aa.sales");
+    ASSERT_EQ(DWORD(WN_MORE_DATA), CallEnum(host, objects, 1, kTiny).status);
+    // A domain-kind listing holding its domain list and a pending domain name.
+    HANDLE domains = Open(kProviderName, "~Aa.");
+    ASSERT_EQ(DWORD(WN_MORE_DATA), CallEnum(host, domains, 1, kTiny).status);
+    std::string journal = Journal();
+    EXPECT_NE(std::string::npos, journal.find("CALL NS_Init(0,10)")) << journal;
+    EXPECT_NE(std::string::npos, journal.find("CALL NS_ListObjectBegin(0,")) << journal;
+
+    struct CloseCase {
+        HANDLE handle;
+        std::vector<std::string> calls;   // in this order, each once
+    };
+    const CloseCase cases[] = {
+        {objects, {"NS_FreeObject", "NS_ListEnd", "NS_FreeDomainHandle"}},
+        {domains, {"NS_ListDomainEnd", "NS_FreeString"}},
+    };
+    for (const CloseCase &c : cases) {
+        SCOPED_TRACE(c.calls.front());
+        SimJournalClear();
+        ASSERT_EQ(DWORD(WN_SUCCESS), Close(c.handle));
+        journal = Journal();
+        size_t previous = 0;
+        for (const std::string &call : c.calls) {
+            EXPECT_EQ(1, JournalCount(journal, call)) << journal;
+            size_t at = journal.find("CALL " + call + "(");
+            ASSERT_NE(std::string::npos, at) << call;
+            EXPECT_LE(previous, at) << call << " out of order\n" << journal;
+            previous = at;
+        }
+    }
+}
+
 TEST_F(NetProvTest, CloseReleasesEverythingAtAnyPoint)
 {
     struct Case {
