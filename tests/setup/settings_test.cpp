@@ -486,4 +486,43 @@ TEST_F(SetupSettingsTest, WriteFailuresShowTheirMessagesAndTheHandlerGoesOn) {
   }
 }
 
+// Only an opened key counts as touching the registry: a switch or deletion
+// whose key cannot be opened leaves "no changes" to be said, while a failed
+// set or delete after a successful open does not.
+TEST_F(SetupSettingsTest, FailedOpenLeavesRegistryUntouchedFailedWriteDoesNot) {
+  struct Case {
+    const char *name;
+    int box;  // the section switched off
+    std::set<std::string> failOpen;
+    std::map<std::string, LONG> failSet;
+    std::map<std::string, LONG> failDelete;
+    Messages messages;
+  } cases[] = {
+      {"pgr key not opened", IDC_NT_CHECK, {kPgrKey}, {}, {}, {"1023/1018", "1035/1017"}},
+      {"tirpc key not opened", IDC_UNIX_CHECK, {kTirpcKey}, {}, {}, {"1024/1018", "1035/1017"}},
+      {"switch not set", IDC_NT_CHECK, {}, {{"EnableLocalFile", ERROR_ACCESS_DENIED}}, {},
+       {"Unable to modify EnableLocalFile/ERROR", "1036/1017"}},
+      {"values not deleted", IDC_UNIX_CHECK, {}, {},
+       {{"nis_domain", ERROR_ACCESS_DENIED}, {"ypservhost", ERROR_ACCESS_DENIED}},
+       {"1026/1018", "1027/1018", "1036/1017"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    SavedKey::Remove(kPgrKey);
+    SavedKey::Remove(kTirpcKey);
+    FullSettings();
+    FaultyRegistry reg;
+    ScriptedDialog d(reg);
+    ASSERT_TRUE(d.LoadSettings());
+    reg.failWriteOpen = c.failOpen;
+    reg.failSet = c.failSet;
+    reg.failDelete = c.failDelete;
+    d.Click(c.box);
+    d.PressOK();
+    EXPECT_EQ(c.messages, d.messages);
+    EXPECT_TRUE(d.closedOK);
+    EXPECT_EQ(0, reg.openKeys);
+  }
+}
+
 }  // namespace
