@@ -47,7 +47,7 @@ struct HandleNode {
 /* The provider's process-wide variables, all zero when the library is loaded;
  * process attach sets jobSubmissionTimeout to -1 before reading the registry. */
 struct ProviderState {
-    char *environmentName;          /* "Windows 4.0", made once, never released */
+    char *environmentName;          /* "Windows 4.0", made once, released at detach */
     HINSTANCE module;               /* own instance, for string resources */
     CRITICAL_SECTION jobLock;       /* JobLock: all job and document work; re-entrant */
     bool jobLockReady;

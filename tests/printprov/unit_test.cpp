@@ -319,6 +319,21 @@ TEST(CacheSettings, ReadFromTheProviderKey)
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
 }
 
+// The spooler's registry path is where the cache's settings come from.
+TEST(InitializePrintProvidor, ReadsTheCacheSettingsOfItsKey)
+{
+    char path[] = "Software\\QvprovTest\\unit-initialize";
+    const ResultCache defaults = g_cache;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+    WriteKey(path, {{"MaxCacheEntries", REG_DWORD, Dword(5)}, {"CacheMonitorPeriod", REG_DWORD, Dword(7)}});
+    PRINTPROVIDOR table;
+    EXPECT_TRUE(InitializePrintProvidor(&table, sizeof table, path));
+    EXPECT_EQ(5u, g_cache.maxEntries);
+    EXPECT_EQ(7u, g_cache.monitorPeriod);
+    g_cache = defaults;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+}
+
 } // namespace
 
 namespace {
