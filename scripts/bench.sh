@@ -2,14 +2,7 @@
 # Builds the client and runs every benchmark under Wine; each prints its figures.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-"$ROOT/scripts/bootstrap.sh"
-
-BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-. "$ROOT/scripts/wine-env.sh"
-
-cmake -S "$ROOT" -B "$BUILD_DIR" \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+. "$ROOT/scripts/prepare.sh"
 cmake --build "$BUILD_DIR" -j"$(nproc)" >/dev/null
 
 trap 'wine_stop' EXIT
