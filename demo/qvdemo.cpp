@@ -136,7 +136,7 @@ bool Walk(NetProvider &net, const char *provider, const char *remote, int depth,
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {
@@ -178,7 +178,6 @@ int main()
     SpoolUnloadProvider(&provider);
 
     int live = SimLiveObjects(nullptr);
-    printf("\n%d of %zu printers opened; %d name-service objects left over\n", opened,
-           printers.size(), live);
+    printf("\n%d of %zu printers opened; %d name-service objects left over\n", opened, printers.size(), live);
     return ok && opened == int(printers.size()) && live == 0 ? 0 : 1;
 }

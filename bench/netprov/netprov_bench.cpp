@@ -77,16 +77,16 @@ void Measure(const Entries &np, const char *label, const char *remote, long expe
     }
     QueryPerformanceCounter(&end);
     double seconds = Seconds(start, end);
-    printf("%-44s %8ld records in %7.3f s  %10.0f records/s  %6.1f records/call  %5ld calls/pass\n",
-           label, records, seconds, records / seconds, double(records) / calls, calls / kPasses);
+    printf("%-44s %8ld records in %7.3f s  %10.0f records/s  %6.1f records/call  %5ld calls/pass\n", label,
+           records, seconds, records / seconds, double(records) / calls, calls / kPasses);
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {
-    std::string description = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(kPrinters) + " " +
-                              std::to_string(kServers) + " prefix=b\n";
+    std::string description = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(kPrinters) + " "
+        + std::to_string(kServers) + " prefix=b\n";
     if (SimLoadNetwork(description.c_str()) != 0) {
         printf("the simulated network could not be loaded\n");
         return 1;
@@ -99,12 +99,13 @@ int main()
     }
     Entries np = {
         reinterpret_cast<PF_NPOpenEnum95>(GetProcAddress(module, MAKEINTRESOURCEA(NP_ORDINAL_OPENENUM))),
-        reinterpret_cast<PF_NPEnumResource95>(GetProcAddress(module, MAKEINTRESOURCEA(NP_ORDINAL_ENUMRESOURCE))),
+        reinterpret_cast<PF_NPEnumResource95>(
+            GetProcAddress(module, MAKEINTRESOURCEA(NP_ORDINAL_ENUMRESOURCE))),
         reinterpret_cast<PF_NPCloseEnum95>(GetProcAddress(module, MAKEINTRESOURCEA(NP_ORDINAL_CLOSEENUM))),
     };
 
-    printf("qvnetprov level 4/5 listing: %d printers on %d servers, %lu-byte buffer, %d passes\n",
-           kPrinters, kServers, (unsigned long)kBufferSize, kPasses);
+    printf("qvnetprov level 4/5 listing: %d printers on %d servers, %lu-byte buffer, %d passes\n", kPrinters,
+           kServers, (unsigned long)kBufferSize, kPasses);
     // The simulator's call journal costs more than the provider; the first
     // figures leave it out, the last shows the cost with it.
     SimJournalCalls(0);
@@ -115,7 +116,8 @@ int main()
 
     // The same domain on one server: the cost of the linear search for
     // distinct server names is the difference to the first figure.
-    std::string oneServer = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(kPrinters) + " 1 prefix=b\n";
+    std::string oneServer
+        = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(kPrinters) + " 1 prefix=b\n";
     if (SimLoadNetwork(oneServer.c_str()) == 0) {
         SimJournalCalls(0);
         Measure(np, "level 4, the same printers on one server", "~Aa.bench", kPrinters + 1);

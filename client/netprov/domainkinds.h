@@ -9,9 +9,9 @@
 
 // One browsable domain kind.
 struct DomainKindEntry {
-    const char *prefix;   // written before a domain name of this kind
-    int32_t     kind;     // the name service's domain kind
-    uint32_t    label;    // string resource id of the kind's display label
+    const char *prefix; // written before a domain name of this kind
+    int32_t kind;       // the name service's domain kind
+    uint32_t label;     // string resource id of the kind's display label
 };
 
 enum { kMaxDomainKinds = 2 };
@@ -21,7 +21,7 @@ enum { kMaxDomainKinds = 2 };
 // removed by the first successful start, for the life of the process.
 struct DomainKindTable {
     DomainKindEntry entries[kMaxDomainKinds];
-    int32_t         count;
+    int32_t count;
 };
 
 // Read only once EnsureNameService has succeeded; it no longer changes then.

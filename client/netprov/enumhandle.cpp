@@ -21,7 +21,7 @@ public:
     OpenHandles() { InitializeCriticalSection(&m_section); }
     ~OpenHandles() { DeleteCriticalSection(&m_section); }
 
-    void add(EnumHandle *handle)    // throws std::bad_alloc
+    void add(EnumHandle *handle) // throws std::bad_alloc
     {
         Guard guard(m_section);
         m_handles.insert(handle);
@@ -49,7 +49,7 @@ private:
         CRITICAL_SECTION &m_section;
     };
 
-    CRITICAL_SECTION      m_section;
+    CRITICAL_SECTION m_section;
     std::set<EnumHandle *> m_handles;
 };
 
@@ -82,7 +82,7 @@ void ReleaseEnumHandle(EnumHandle *handle)
         handle->pendingDomainName = nullptr;
     }
     FreeServerNames(handle->serverNames);
-    delete handle;   // the server name and the domain name go with it
+    delete handle; // the server name and the domain name go with it
 }
 
 bool StartsWith(const char *text, const char *prefix)
@@ -181,8 +181,8 @@ EnumHandle *LookUpEnumHandle(void *handle)
     return candidate;
 }
 
-extern "C" DWORD WINAPI NPOpenEnum(DWORD dwScope, DWORD dwType, DWORD dwUsage,
-                                   LPNETRESOURCEA lpNetResource, LPHANDLE lphEnum)
+extern "C" DWORD WINAPI NPOpenEnum(DWORD dwScope, DWORD dwType, DWORD dwUsage, LPNETRESOURCEA lpNetResource,
+                                   LPHANDLE lphEnum)
 {
     EnumHandle *handle = nullptr;
     try {

@@ -14,16 +14,16 @@
 const uint32_t kEnumSignature = 0x51564E50;
 
 enum EnumLevel : int32_t {
-    LevelProvider       = 1,   // the provider's own network entry
-    LevelKinds          = 2,   // one container per domain kind
-    LevelDomains        = 3,   // one container per domain of a kind
-    LevelDomainObjects  = 4,   // a domain's printers, then its servers
-    LevelServerPrinters = 5    // the printers of one server in a domain
+    LevelProvider = 1,      // the provider's own network entry
+    LevelKinds = 2,         // one container per domain kind
+    LevelDomains = 3,       // one container per domain of a kind
+    LevelDomainObjects = 4, // a domain's printers, then its servers
+    LevelServerPrinters = 5 // the printers of one server in a domain
 };
 
 // One distinct server name met while listing a domain.
 struct ServerNameNode {
-    TextBuffer      name;
+    TextBuffer name;
     ServerNameNode *next = nullptr;
 };
 
@@ -33,19 +33,19 @@ struct ServerNameList {
 };
 
 struct EnumHandle {
-    uint32_t       signature = kEnumSignature;
-    int32_t        level = 0;
-    int32_t        done = 0;                   // levels 1, 3
-    int32_t        kindIndex = 0;              // levels 2 to 5
-    QvList         domainList = 0;             // level 3
-    TextBuffer     domainName;                 // levels 4, 5
-    QvHandle       domainHandle = 0;           // levels 4, 5
-    QvList         objectList = 0;             // levels 4, 5
-    NsObject      *pendingObject = nullptr;    // levels 4, 5
-    char          *pendingDomainName = nullptr;// level 3
-    int32_t        objectsFinished = 0;        // level 4
-    ServerNameList serverNames;                // level 4
-    TextBuffer     serverName;                 // level 5
+    uint32_t signature = kEnumSignature;
+    int32_t level = 0;
+    int32_t done = 0;                  // levels 1, 3
+    int32_t kindIndex = 0;             // levels 2 to 5
+    QvList domainList = 0;             // level 3
+    TextBuffer domainName;             // levels 4, 5
+    QvHandle domainHandle = 0;         // levels 4, 5
+    QvList objectList = 0;             // levels 4, 5
+    NsObject *pendingObject = nullptr; // levels 4, 5
+    char *pendingDomainName = nullptr; // level 3
+    int32_t objectsFinished = 0;       // level 4
+    ServerNameList serverNames;        // level 4
+    TextBuffer serverName;             // level 5
 };
 
 // Adds name at the end of the list unless a node holds the same text

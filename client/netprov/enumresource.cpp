@@ -75,11 +75,11 @@ private:
         return reinterpret_cast<char *>(m_base + m_high);
     }
 
-    BYTE    *m_base;
+    BYTE *m_base;
     uint32_t m_low;
     uint32_t m_high;
     uint32_t m_written = 0;
-    DWORD   *m_freeBytes;
+    DWORD *m_freeBytes;
 };
 
 uint64_t Demand(const TextBuffer &remote, uint32_t slack)
@@ -118,8 +118,8 @@ DWORD EnumProvider(EnumHandle &handle, DWORD *count, AnswerBuffer &out, uint32_t
     }
     if (*count == 0)
         return WN_MORE_DATA;
-    out.write(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_NETWORK,
-              RESOURCEUSAGE_CONTAINER, provider.c_str());
+    out.write(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_NETWORK, RESOURCEUSAGE_CONTAINER,
+              provider.c_str());
     *count = 1;
     handle.done = 1;
     return WN_SUCCESS;
@@ -136,8 +136,8 @@ DWORD EnumKinds(EnumHandle &handle, DWORD *count, AnswerBuffer &out)
         remote.format(QVNP_MARKER ".%s", KindOf(handle).prefix);
         if (!out.fits(Demand(remote, kContainerSlack)))
             break;
-        out.write(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_DOMAIN,
-                  RESOURCEUSAGE_CONTAINER, remote.c_str());
+        out.write(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_DOMAIN, RESOURCEUSAGE_CONTAINER,
+                  remote.c_str());
         ++handle.kindIndex;
     }
     if (out.written() == 0 && *count != 0)
@@ -180,8 +180,8 @@ DWORD EnumDomains(EnumHandle &handle, DWORD *count, AnswerBuffer &out)
         }
         NS_FreeString(handle.pendingDomainName);
         handle.pendingDomainName = nullptr;
-        out.write(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_DOMAIN,
-                  RESOURCEUSAGE_CONTAINER, remote.c_str());
+        out.write(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_DOMAIN, RESOURCEUSAGE_CONTAINER,
+                  remote.c_str());
     }
     *count = out.written();
     return WN_SUCCESS;
@@ -201,8 +201,8 @@ bool StartDomainListing(EnumHandle &handle)
         handle.domainHandle = domain;
     }
     QvList list = 0;
-    if (NS_SetDomain(KindOf(handle).kind, handle.domainName.c_str(), handle.domainHandle) != 0 ||
-        NS_ListObjectBegin(NS_CLASS_PRINTER, handle.domainHandle, &list) != 0) {
+    if (NS_SetDomain(KindOf(handle).kind, handle.domainName.c_str(), handle.domainHandle) != 0
+        || NS_ListObjectBegin(NS_CLASS_PRINTER, handle.domainHandle, &list) != 0) {
         NS_FreeDomainHandle(handle.domainHandle);
         handle.domainHandle = 0;
         return false;
@@ -265,8 +265,8 @@ DWORD EnumDomainObjects(EnumHandle &handle, DWORD *count, AnswerBuffer &out)
             }
             AddServerName(handle.serverNames, object.serverName);
             FreePendingObject(handle);
-            out.write(RESOURCE_GLOBALNET, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE,
-                      kUsagePrinter, remote.c_str());
+            out.write(RESOURCE_GLOBALNET, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, kUsagePrinter,
+                      remote.c_str());
         }
     }
     if (handle.objectsFinished) {
@@ -304,16 +304,16 @@ DWORD EnumServerPrinters(EnumHandle &handle, DWORD *count, AnswerBuffer &out)
             FreePendingObject(handle);
             continue;
         }
-        remote.format("\\\\%s.%s%s\\%s", handle.serverName.c_str(), kind.prefix,
-                      handle.domainName.c_str(), TextOrEmpty(object.name));
+        remote.format("\\\\%s.%s%s\\%s", handle.serverName.c_str(), kind.prefix, handle.domainName.c_str(),
+                      TextOrEmpty(object.name));
         if (!out.fits(Demand(remote, 0))) {
             if (out.written() == 0)
                 return WN_MORE_DATA;
             break;
         }
         FreePendingObject(handle);
-        out.write(RESOURCE_GLOBALNET, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE,
-                  kUsagePrinter, remote.c_str());
+        out.write(RESOURCE_GLOBALNET, RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, kUsagePrinter,
+                  remote.c_str());
     }
     *count = out.written();
     return out.written() > 0 ? WN_SUCCESS : WN_NO_MORE_ENTRIES;
@@ -321,8 +321,8 @@ DWORD EnumServerPrinters(EnumHandle &handle, DWORD *count, AnswerBuffer &out)
 
 } // namespace
 
-extern "C" DWORD WINAPI NPEnumResource(HANDLE hEnum, LPDWORD lpcCount, LPVOID lpBuffer,
-                                       DWORD cbBuffer, LPDWORD lpcbFree)
+extern "C" DWORD WINAPI NPEnumResource(HANDLE hEnum, LPDWORD lpcCount, LPVOID lpBuffer, DWORD cbBuffer,
+                                       LPDWORD lpcbFree)
 {
     try {
         if (lpcCount == nullptr || lpcbFree == nullptr)

@@ -9,7 +9,7 @@
 
 namespace {
 
-const uint32_t kLabelBytes = 1024;   // room for a kind's label
+const uint32_t kLabelBytes = 1024; // room for a kind's label
 
 // The label of a domain kind from this module's string table; empty when
 // the module is unknown or the string cannot be loaded.
@@ -61,9 +61,8 @@ void ChooseDisplayText(const char *remote, TextBuffer &display)
 
 } // namespace
 
-extern "C" DWORD WINAPI NPFormatNetworkName(LPSTR lpRemoteName, LPSTR lpFormattedName,
-                                            LPDWORD lpnLength, DWORD dwFlags,
-                                            DWORD dwAveCharPerLine)
+extern "C" DWORD WINAPI NPFormatNetworkName(LPSTR lpRemoteName, LPSTR lpFormattedName, LPDWORD lpnLength,
+                                            DWORD dwFlags, DWORD dwAveCharPerLine)
 {
     try {
         if (!EnsureNameService())

@@ -69,10 +69,8 @@ const DWORD kNetType = 0x00500000;
 const DWORD kDriverVersion = 0x00010000;
 
 const CapabilityAnswer kCapabilities[] = {
-    {WNNC_SPEC_VERSION, kSpecVersion},
-    {WNNC_NET_TYPE, kNetType},
-    {WNNC_DRIVER_VERSION, kDriverVersion},
-    {WNNC_DIALOG, WNNC_DLG_FORMATNETWORKNAME},
+    {WNNC_SPEC_VERSION, kSpecVersion},     {WNNC_NET_TYPE, kNetType},
+    {WNNC_DRIVER_VERSION, kDriverVersion}, {WNNC_DIALOG, WNNC_DLG_FORMATNETWORKNAME},
     {WNNC_ENUMERATION, WNNC_ENUM_GLOBAL},
 };
 

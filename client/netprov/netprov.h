@@ -16,7 +16,7 @@ TextBuffer &ProviderName();
 extern HINSTANCE g_moduleInstance;
 
 // Container names of this provider begin with this marker.
-#define QVNP_MARKER      "~Aa"
+#define QVNP_MARKER "~Aa"
 const size_t kMarkerLength = 3;
 
 static_assert(WN_SUCCESS == 0, "WN_SUCCESS");
@@ -29,13 +29,13 @@ static_assert(WN_NO_NETWORK == 1222, "WN_NO_NETWORK");
 
 extern "C" {
 DWORD WINAPI NPGetCaps(DWORD nIndex);
-DWORD WINAPI NPOpenEnum(DWORD dwScope, DWORD dwType, DWORD dwUsage,
-                        LPNETRESOURCEA lpNetResource, LPHANDLE lphEnum);
-DWORD WINAPI NPEnumResource(HANDLE hEnum, LPDWORD lpcCount, LPVOID lpBuffer,
-                            DWORD cbBuffer, LPDWORD lpcbFree);
+DWORD WINAPI NPOpenEnum(DWORD dwScope, DWORD dwType, DWORD dwUsage, LPNETRESOURCEA lpNetResource,
+                        LPHANDLE lphEnum);
+DWORD WINAPI NPEnumResource(HANDLE hEnum, LPDWORD lpcCount, LPVOID lpBuffer, DWORD cbBuffer,
+                            LPDWORD lpcbFree);
 DWORD WINAPI NPCloseEnum(HANDLE hEnum);
-DWORD WINAPI NPFormatNetworkName(LPSTR lpRemoteName, LPSTR lpFormattedName,
-                                 LPDWORD lpnLength, DWORD dwFlags, DWORD dwAveCharPerLine);
+DWORD WINAPI NPFormatNetworkName(LPSTR lpRemoteName, LPSTR lpFormattedName, LPDWORD lpnLength, DWORD dwFlags,
+                                 DWORD dwAveCharPerLine);
 }
 
 #endif

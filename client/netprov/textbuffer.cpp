@@ -63,8 +63,7 @@ const char *FindCharacter(const char *text, char c)
     return nullptr;
 }
 
-TextBuffer::TextBuffer()
-    : m_data(new char[kStep]), m_capacity(kStep), m_length(0)
+TextBuffer::TextBuffer() : m_data(new char[kStep]), m_capacity(kStep), m_length(0)
 {
     m_data[0] = '\0';
 }

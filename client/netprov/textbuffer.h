@@ -14,9 +14,9 @@
 
 class TextBuffer {
 public:
-    static const uint32_t kStep = 128;   // capacity grows in these steps
+    static const uint32_t kStep = 128; // capacity grows in these steps
 
-    TextBuffer();                        // capacity 128, empty
+    TextBuffer(); // capacity 128, empty
     ~TextBuffer();
     TextBuffer(const TextBuffer &) = delete;
     TextBuffer &operator=(const TextBuffer &) = delete;
@@ -28,8 +28,7 @@ public:
     // Builds the content from a pattern that knows only "%s" (the next text)
     // and "%%" (one '%'); any other '%' is copied as it is. Missing or null
     // texts insert nothing. The texts must not point into this buffer.
-    template <typename... Texts>
-    void format(const char *pattern, Texts... texts)
+    template<typename... Texts> void format(const char *pattern, Texts... texts)
     {
         const char *list[] = {static_cast<const char *>(texts)..., nullptr};
         formatList(pattern, list, sizeof...(texts));
@@ -53,7 +52,7 @@ private:
     void growDropping(uint32_t length);
     void growKeeping(uint32_t length);
 
-    char    *m_data;
+    char *m_data;
     uint32_t m_capacity;
     uint32_t m_length;
 };

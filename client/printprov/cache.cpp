@@ -19,8 +19,8 @@ bool ReadRegDword(HKEY key, const char *name, DWORD *value)
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&data), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof data)
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&data), &size) != ERROR_SUCCESS
+        || type != REG_DWORD || size != sizeof data)
         return false;
     *value = data;
     return true;
@@ -71,7 +71,13 @@ DWORD WINAPI MonitorThread(LPVOID)
 } // namespace
 
 ResultCache g_cache = {
-    {}, false, nullptr, nullptr, 0, kDefaultMaxEntries, kDefaultMonitorPeriod,
+    {},
+    false,
+    nullptr,
+    nullptr,
+    0,
+    kDefaultMaxEntries,
+    kDefaultMonitorPeriod,
     {
         {kCallEnumPrinters, "EnumPrinters", kDefaultTimeout},
         {kCallGetPrinter, "GetPrinter", kDefaultTimeout},
@@ -80,7 +86,11 @@ ResultCache g_cache = {
         {kCallEnumPorts, "EnumPorts", kDefaultTimeout},
         {kCallGetPrinterDriver, "GetPrinterDriver", kDefaultTimeout},
     },
-    nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 uint32_t CacheTimeoutOf(int32_t callType)
@@ -98,7 +108,7 @@ void CachePurge()
     for (CacheEntry *entry = g_cache.head; entry;) {
         CacheEntry *next = entry->next;
         if (Expired(entry, now)) {
-            EnterCriticalSection(&entry->lock);     // waits while a query reads it
+            EnterCriticalSection(&entry->lock); // waits while a query reads it
             FreeEntry(entry);
         }
         entry = next;
@@ -119,7 +129,7 @@ void CacheLoadSettings(const char *keyPath)
     if (RegOpenKeyExA(key.get(), "CacheTimeouts", 0, KEY_READ, timeouts.out()) == ERROR_SUCCESS) {
         for (CacheTimeout &row : g_cache.timeouts) {
             if (ReadRegDword(timeouts.get(), row.valueName, &value))
-                row.timeout = value;    // 0 included
+                row.timeout = value; // 0 included
         }
     }
 }
@@ -143,8 +153,8 @@ void CacheStart()
 // Without the thread the cache works all the same; lookups purge.
 void CacheRunMonitor()
 {
-    if (g_cache.monitorThread || !g_cache.stopEvent || !g_cache.parkedEvent || !g_cache.holdEvent ||
-        !g_cache.runEvent)
+    if (g_cache.monitorThread || !g_cache.stopEvent || !g_cache.parkedEvent || !g_cache.holdEvent
+        || !g_cache.runEvent)
         return;
     g_cache.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
     if (g_cache.monitorThread)

@@ -18,42 +18,42 @@ enum CacheCallType : int32_t {
 
 struct CacheTimeout {
     int32_t callType;
-    const char *valueName;          /* value under the "CacheTimeouts" subkey */
-    uint32_t timeout;               /* milliseconds */
+    const char *valueName; /* value under the "CacheTimeouts" subkey */
+    uint32_t timeout;      /* milliseconds */
 };
 
 constexpr size_t kCacheCallTypes = 6;
 
 struct CacheEntry {
-    CacheEntry *next;               /* toward older entries */
+    CacheEntry *next; /* toward older entries */
     CacheEntry *prev;
-    int32_t kind;                   /* 1 list entry, 2 object entry */
+    int32_t kind; /* 1 list entry, 2 object entry */
     int32_t callType;
-    char *domain;                   /* owned copies */
+    char *domain; /* owned copies */
     char *server;
-    char *thirdName;                /* list: the printer; object: the object name; may be null */
-    const void *table;              /* conversion table, compared by identity */
-    uint32_t filters;               /* list entries */
-    int32_t objectClass;            /* object entries */
-    uint32_t created;               /* tick count when made */
-    CRITICAL_SECTION lock;          /* held by the thread that uses the result */
-    QvRequest request;              /* owned; closed when the entry is freed */
+    char *thirdName;       /* list: the printer; object: the object name; may be null */
+    const void *table;     /* conversion table, compared by identity */
+    uint32_t filters;      /* list entries */
+    int32_t objectClass;   /* object entries */
+    uint32_t created;      /* tick count when made */
+    CRITICAL_SECTION lock; /* held by the thread that uses the result */
+    QvRequest request;     /* owned; closed when the entry is freed */
 };
 
 struct ResultCache {
-    CRITICAL_SECTION listLock;      /* guards the list, count and every entry's links */
+    CRITICAL_SECTION listLock; /* guards the list, count and every entry's links */
     bool listLockReady;
-    CacheEntry *head;               /* newest */
-    CacheEntry *tail;               /* oldest */
+    CacheEntry *head; /* newest */
+    CacheEntry *tail; /* oldest */
     uint32_t count;
     uint32_t maxEntries;
-    volatile uint32_t monitorPeriod;    /* milliseconds; read before every wait */
+    volatile uint32_t monitorPeriod; /* milliseconds; read before every wait */
     CacheTimeout timeouts[kCacheCallTypes];
-    HANDLE stopEvent;               /* manual reset: ends the monitor */
-    HANDLE parkedEvent;             /* set by the monitor once it has left its loop */
-    HANDLE holdEvent;               /* never set: the monitor's final wait */
-    HANDLE runEvent;                /* set by the monitor when it first runs */
-    HANDLE monitorThread;           /* started by the first InitializePrintProvidor */
+    HANDLE stopEvent;     /* manual reset: ends the monitor */
+    HANDLE parkedEvent;   /* set by the monitor once it has left its loop */
+    HANDLE holdEvent;     /* never set: the monitor's final wait */
+    HANDLE runEvent;      /* set by the monitor when it first runs */
+    HANDLE monitorThread; /* started by the first InitializePrintProvidor */
 };
 
 extern ResultCache g_cache;

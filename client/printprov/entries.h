@@ -10,8 +10,7 @@
 /* Operations the provider declines: last error ERROR_CALL_NOT_IMPLEMENTED and
  * 0, also in the slots whose result is a DWORD. One instance per argument
  * list, so that each slot pops exactly its own arguments. */
-template <typename Result, typename... Args>
-Result WINAPI NotImplemented(Args...)
+template<typename Result, typename... Args> Result WINAPI NotImplemented(Args...)
 {
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return Result();

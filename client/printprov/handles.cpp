@@ -81,7 +81,8 @@ void HandleListTerm()
 
 PrinterHandle *CreatePrinterHandle(const ParsedPrinterName &name)
 {
-    const size_t size = sizeof(PrinterHandle) + name.domain.length + name.server.length + name.printer.length + 3;
+    const size_t size
+        = sizeof(PrinterHandle) + name.domain.length + name.server.length + name.printer.length + 3;
     auto *handle = static_cast<PrinterHandle *>(calloc(1, size));
     if (!handle)
         return nullptr;
@@ -178,8 +179,8 @@ BOOL WINAPI OpenPrinter(LPSTR printerName, LPHANDLE printerHandle, LPPRINTER_DEF
     {
         RegKey key(OpenPrinterKey(handle, KEY_READ));
         if (key)
-            needDefaults = RegQueryValueExA(key.get(), "QVZ_Use_PA", nullptr, nullptr, nullptr, nullptr) !=
-                           ERROR_SUCCESS;
+            needDefaults = RegQueryValueExA(key.get(), "QVZ_Use_PA", nullptr, nullptr, nullptr, nullptr)
+                != ERROR_SUCCESS;
     }
     if (needDefaults)
         WritePrinterKeyDefaults(handle);

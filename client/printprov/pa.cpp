@@ -13,11 +13,11 @@ namespace {
 // What the plug-in receives: the address of JobLock, then CompleteJob.
 struct PA_ProviderTable {
     CRITICAL_SECTION *jobLock;
-    QvStatus (WINAPI *completeJob)(JobRecord *job, int32_t action);
+    QvStatus(WINAPI *completeJob)(JobRecord *job, int32_t action);
 };
 static_assert(sizeof(PA_ProviderTable) == 2 * 4, "two 32-bit words");
 
-typedef BOOL (WINAPI *PFN_PA_Initialize)(PA_ProviderTable *providerTable, PA_Callbacks *callbacks);
+typedef BOOL(WINAPI *PFN_PA_Initialize)(PA_ProviderTable *providerTable, PA_Callbacks *callbacks);
 
 QvStatus WINAPI CompleteJobEntry(JobRecord *job, int32_t action)
 {
@@ -44,7 +44,8 @@ bool LoadFromPath(HKEY key)
     if (!path)
         return true;
     DWORD read = size;
-    if (RegQueryValueExA(key, "DLLPath", nullptr, nullptr, reinterpret_cast<BYTE *>(path), &read) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, "DLLPath", nullptr, nullptr, reinterpret_cast<BYTE *>(path), &read)
+        != ERROR_SUCCESS) {
         free(path);
         return false;
     }
@@ -74,16 +75,18 @@ void LoadPrintAssistant()
 
     int32_t timeout = kNoTimeout;
     DWORD size = sizeof timeout;
-    if (RegQueryValueExA(key.get(), "JobSubmissionTimeout", nullptr, nullptr, reinterpret_cast<BYTE *>(&timeout),
-                         &size) != ERROR_SUCCESS ||
-        size != sizeof timeout)
+    if (RegQueryValueExA(key.get(), "JobSubmissionTimeout", nullptr, nullptr,
+                         reinterpret_cast<BYTE *>(&timeout), &size)
+            != ERROR_SUCCESS
+        || size != sizeof timeout)
         timeout = kNoTimeout;
     g_provider.jobSubmissionTimeout = timeout;
     key.reset();
 
     if (!g_provider.paModule)
         return;
-    auto initialize = reinterpret_cast<PFN_PA_Initialize>(GetProcAddress(g_provider.paModule, "PA_Initialize"));
+    auto initialize
+        = reinterpret_cast<PFN_PA_Initialize>(GetProcAddress(g_provider.paModule, "PA_Initialize"));
     if (!initialize)
         return;
     PA_Callbacks callbacks;

@@ -18,17 +18,17 @@ constexpr uint32_t kHandleSignature = 'Q' | ('V' << 8) | ('Z' << 16);
 /* One heap block per handle: these fields, then the texts they point to
  * (printer, then server, then domain at the very end, each terminated). */
 struct PrinterHandle {
-    uint32_t signature;             /* kHandleSignature while the handle is live */
-    CRITICAL_SECTION lock;          /* held by the queries for a whole call, and by ClosePrinter */
-    int32_t domainKind;             /* NS_KIND_NIS, NS_KIND_DCE or NS_KIND_DEFAULT */
-    char *domain;                   /* never null for handles made by OpenPrinter */
-    char *server;                   /* null when the name has no server */
-    char *printer;                  /* null for a server handle */
-    JobRecord *job;                 /* the job in progress on this handle */
-    DocumentRecord *document;       /* its open document */
-    QvRequest queryRequest;         /* the query in progress */
-    CacheEntry *cacheEntry;         /* the cache entry that serves it */
-    QvValue queryInstance;          /* the result object being read */
+    uint32_t signature;       /* kHandleSignature while the handle is live */
+    CRITICAL_SECTION lock;    /* held by the queries for a whole call, and by ClosePrinter */
+    int32_t domainKind;       /* NS_KIND_NIS, NS_KIND_DCE or NS_KIND_DEFAULT */
+    char *domain;             /* never null for handles made by OpenPrinter */
+    char *server;             /* null when the name has no server */
+    char *printer;            /* null for a server handle */
+    JobRecord *job;           /* the job in progress on this handle */
+    DocumentRecord *document; /* its open document */
+    QvRequest queryRequest;   /* the query in progress */
+    CacheEntry *cacheEntry;   /* the cache entry that serves it */
+    QvValue queryInstance;    /* the result object being read */
 };
 static_assert(offsetof(PrinterHandle, signature) == 0, "the signature is read first");
 
@@ -62,9 +62,9 @@ bool ParsePrinterName(const char *name, ParsedPrinterName *parsed);
 
 /* ---- Handles (handles.cpp) ---- */
 void HandleListInit();
-void HandleListTerm();          /* destroys HandleListLock; the list must be empty */
+void HandleListTerm(); /* destroys HandleListLock; the list must be empty */
 
-PrinterHandle *CreatePrinterHandle(const ParsedPrinterName &name);  /* unlisted; null: out of memory */
+PrinterHandle *CreatePrinterHandle(const ParsedPrinterName &name); /* unlisted; null: out of memory */
 
 /* Each sets ERROR_INVALID_HANDLE and returns false when the handle is not an
  * open handle of this provider (also for null, foreign and closed handles). */
@@ -72,8 +72,8 @@ bool CheckHandle(HANDLE handle);
 bool CheckServerHandle(HANDLE handle);
 bool CheckJobHandle(HANDLE handle);
 
-void ClearJobReferences(JobRecord *job);            /* JobLock held */
-void ClearDocumentReferences(DocumentRecord *document);  /* JobLock held */
+void ClearJobReferences(JobRecord *job);                /* JobLock held */
+void ClearDocumentReferences(DocumentRecord *document); /* JobLock held */
 void CloseAllHandles();
 
 BOOL WINAPI OpenPrinter(LPSTR printerName, LPHANDLE printerHandle, LPPRINTER_DEFAULTSA defaults);

@@ -8,7 +8,7 @@ namespace {
 
 // The path is composed in a buffer of this size, terminator included.
 constexpr size_t kKeyPathBufferSize = 1024;
-constexpr DWORD kDefaultFilters = 3;    // only the caller's jobs, only this printer's jobs
+constexpr DWORD kDefaultFilters = 3; // only the caller's jobs, only this printer's jobs
 
 // Appends text, writing each backslash as a comma. Steps by characters of the
 // ANSI code page, so a trail byte equal to '\' is kept as it is.
@@ -29,8 +29,8 @@ bool ReadDword(HKEY key, const char *name, DWORD *value)
 {
     DWORD data = 0;
     DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(&data), &size) != ERROR_SUCCESS ||
-        size != sizeof data)
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(&data), &size) != ERROR_SUCCESS
+        || size != sizeof data)
         return false;
     *value = data;
     return true;
@@ -64,7 +64,8 @@ HKEY OpenPrinterKey(const PrinterHandle *handle, REGSAM access)
         return nullptr;
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+                        &key, nullptr)
+        != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
@@ -75,15 +76,16 @@ void WritePrinterKeyDefaults(const PrinterHandle *handle)
     DWORD usePA = 0;
     {
         RegKey machine;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrintAssistantKey, 0, KEY_QUERY_VALUE, machine.out()) ==
-            ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrintAssistantKey, 0, KEY_QUERY_VALUE, machine.out())
+            == ERROR_SUCCESS)
             ReadDword(machine.get(), "QVZ_Use_PA", &usePA);
     }
     RegKey key(OpenPrinterKey(handle, KEY_ALL_ACCESS));
     if (!key)
         return;
     DWORD filters = kDefaultFilters;
-    RegSetValueExA(key.get(), "QVZ_Use_PA", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&usePA), sizeof usePA);
+    RegSetValueExA(key.get(), "QVZ_Use_PA", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&usePA),
+                   sizeof usePA);
     RegSetValueExA(key.get(), "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters),
                    sizeof filters);
 }

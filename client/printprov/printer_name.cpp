@@ -67,9 +67,12 @@ bool SameText(const NameComponent &component, const char *text)
 const char *NameServicePrefix(int32_t domainKind)
 {
     switch (domainKind) {
-    case NS_KIND_NIS: return "NIS:";
-    case NS_KIND_DCE: return "DCE:";
-    default:          return "";
+    case NS_KIND_NIS:
+        return "NIS:";
+    case NS_KIND_DCE:
+        return "DCE:";
+    default:
+        return "";
     }
 }
 
@@ -90,7 +93,7 @@ bool SplitPrinterName(const char *name, ParsedPrinterName *parsed)
             parsed->domainKind = KindFromText(Component(kindStart, q));
             const char *domainStart = q + 1;
             if (*domainStart == '\0')
-                return true;            // no domain, no printer
+                return true; // no domain, no printer
             p = FindSeparator(domainStart, '\\', '\\');
             parsed->domain = Component(domainStart, p);
         } else {
@@ -122,16 +125,16 @@ bool ParsePrinterName(const char *name, ParsedPrinterName *parsed)
 
     if (parsed->printer.present()) {
         const std::string printer = parsed->printer.str();
-        if (NS_GetObject(NS_CLASS_PRINTER, printer.c_str(), lookup.domain, &lookup.object) != QV_STATUS_OK ||
-            !lookup.object)
+        if (NS_GetObject(NS_CLASS_PRINTER, printer.c_str(), lookup.domain, &lookup.object) != QV_STATUS_OK
+            || !lookup.object)
             return false;
         // The printer must live on the server the name gives, byte for byte.
         if (parsed->server.present() && !SameText(parsed->server, lookup.object->serverName))
             return false;
     } else if (parsed->server.present()) {
         const std::string server = parsed->server.str();
-        if (NS_GetObject(NS_CLASS_SERVER, server.c_str(), lookup.domain, &lookup.object) != QV_STATUS_OK ||
-            !lookup.object)
+        if (NS_GetObject(NS_CLASS_SERVER, server.c_str(), lookup.domain, &lookup.object) != QV_STATUS_OK
+            || !lookup.object)
             return false;
     }
     return true;

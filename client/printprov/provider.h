@@ -20,21 +20,21 @@ struct DocumentRecord;
 struct PrinterHandle;
 
 /* Entries of the PrintAssistant plug-in, filled by its PA_Initialize. */
-typedef int32_t (WINAPI *PFN_PA_JobCreated)(JobRecord *job, uint32_t *paContext);
-typedef int32_t (WINAPI *PFN_PA_DocumentEvent)(uint32_t paContext, DocumentRecord *document);
-typedef int32_t (WINAPI *PFN_PA_QueryNewJob)(uint32_t paContext, int32_t *answer);
-typedef int32_t (WINAPI *PFN_PA_JobCancelled)(uint32_t paContext);
-typedef int32_t (WINAPI *PFN_PA_Terminate)(void);
+typedef int32_t(WINAPI *PFN_PA_JobCreated)(JobRecord *job, uint32_t *paContext);
+typedef int32_t(WINAPI *PFN_PA_DocumentEvent)(uint32_t paContext, DocumentRecord *document);
+typedef int32_t(WINAPI *PFN_PA_QueryNewJob)(uint32_t paContext, int32_t *answer);
+typedef int32_t(WINAPI *PFN_PA_JobCancelled)(uint32_t paContext);
+typedef int32_t(WINAPI *PFN_PA_Terminate)(void);
 
 struct PA_Callbacks {
-    PFN_PA_JobCreated    JobCreated;        /* 0 accepts the job */
+    PFN_PA_JobCreated JobCreated; /* 0 accepts the job */
     PFN_PA_DocumentEvent DocumentStarted;
     PFN_PA_DocumentEvent DocumentProgress;
     PFN_PA_DocumentEvent DocumentEnded;
     PFN_PA_DocumentEvent DocumentAborted;
-    PFN_PA_QueryNewJob   QueryNewJob;       /* answer 1 asks for a new job */
-    PFN_PA_JobCancelled  JobCancelled;
-    PFN_PA_Terminate     Terminate;
+    PFN_PA_QueryNewJob QueryNewJob; /* answer 1 asks for a new job */
+    PFN_PA_JobCancelled JobCancelled;
+    PFN_PA_Terminate Terminate;
 };
 static_assert(sizeof(PA_Callbacks) == 8 * 4, "eight entry pointers, in the plug-in's slot order");
 
@@ -47,18 +47,18 @@ struct HandleNode {
 /* The provider's process-wide variables, all zero when the library is loaded;
  * process attach sets jobSubmissionTimeout to -1 before reading the registry. */
 struct ProviderState {
-    char *environmentName;          /* "Windows 4.0", made once, released at detach */
-    HINSTANCE module;               /* own instance, for string resources */
-    CRITICAL_SECTION jobLock;       /* JobLock: all job and document work; re-entrant */
+    char *environmentName;    /* "Windows 4.0", made once, released at detach */
+    HINSTANCE module;         /* own instance, for string resources */
+    CRITICAL_SECTION jobLock; /* JobLock: all job and document work; re-entrant */
     bool jobLockReady;
-    PA_Callbacks paCallbacks;       /* all null without a plug-in */
-    JobRecord *sharedJobList;       /* jobs the plug-in holds open */
-    HMODULE paModule;               /* the loaded PrintAssistant library */
-    char *paPath;                   /* its "DLLPath" text */
+    PA_Callbacks paCallbacks; /* all null without a plug-in */
+    JobRecord *sharedJobList; /* jobs the plug-in holds open */
+    HMODULE paModule;         /* the loaded PrintAssistant library */
+    char *paPath;             /* its "DLLPath" text */
     CRITICAL_SECTION handleListLock;
     bool handleListReady;
     HandleNode *openHandleList;
-    int32_t jobSubmissionTimeout;   /* -1: none */
+    int32_t jobSubmissionTimeout; /* -1: none */
 };
 
 extern ProviderState g_provider;
@@ -70,6 +70,7 @@ public:
     ~LockGuard() { LeaveCriticalSection(&section_); }
     LockGuard(const LockGuard &) = delete;
     LockGuard &operator=(const LockGuard &) = delete;
+
 private:
     CRITICAL_SECTION &section_;
 };
@@ -78,14 +79,24 @@ private:
 class RegKey {
 public:
     RegKey() = default;
-    explicit RegKey(HKEY key) : key_(key) {}
+    explicit RegKey(HKEY key) : key_(key) { }
     ~RegKey() { reset(); }
     RegKey(const RegKey &) = delete;
     RegKey &operator=(const RegKey &) = delete;
     HKEY get() const { return key_; }
-    HKEY *out() { reset(); return &key_; }
+    HKEY *out()
+    {
+        reset();
+        return &key_;
+    }
     explicit operator bool() const { return key_ != nullptr; }
-    void reset() { if (key_) RegCloseKey(key_); key_ = nullptr; }
+    void reset()
+    {
+        if (key_)
+            RegCloseKey(key_);
+        key_ = nullptr;
+    }
+
 private:
     HKEY key_ = nullptr;
 };
@@ -104,17 +115,16 @@ void StartCoreLibrary();
 void StopCoreLibrary();
 
 /* ---- PrintAssistant plug-in (pa.cpp) ---- */
-void LoadPrintAssistant();      /* initialises JobLock first */
-void UnloadPrintAssistant();    /* destroys JobLock last */
+void LoadPrintAssistant();   /* initialises JobLock first */
+void UnloadPrintAssistant(); /* destroys JobLock last */
 
 /* ---- Result cache (cache.cpp) ---- */
 void CacheStart();
-void CacheRunMonitor();         /* lets the monitor thread run; outside the loader lock */
+void CacheRunMonitor(); /* lets the monitor thread run; outside the loader lock */
 void CacheStop();
 void CacheLoadSettings(const char *keyPath);
 
 /* The library's only export (initialize.cpp). */
 extern "C" BOOL WINAPI InitializePrintProvidor(LPPRINTPROVIDOR table, DWORD tableSize, LPSTR registryPath);
-
 
 #endif

@@ -11,23 +11,20 @@
 
 /* Domain kinds: the first argument of NS_SetDomain and NS_ListDomainBegin. */
 enum {
-    NS_KIND_NIS     = 0,    /* written "NIS:" before a domain name */
-    NS_KIND_DCE     = 1,    /* written "DCE:" */
-    NS_KIND_DEFAULT = 2     /* no prefix */
+    NS_KIND_NIS = 0,    /* written "NIS:" before a domain name */
+    NS_KIND_DCE = 1,    /* written "DCE:" */
+    NS_KIND_DEFAULT = 2 /* no prefix */
 };
 
 /* Object classes of NS_GetObject. */
-enum {
-    NS_CLASS_PRINTER = 0,
-    NS_CLASS_SERVER  = 3
-};
+enum { NS_CLASS_PRINTER = 0, NS_CLASS_SERVER = 3 };
 
 /* Status of NS_ListDomainNext and NS_ListNext at the end of a list. */
 #define NS_STATUS_NO_MORE 12
 
 /* The domain kinds the name service supports; owned by qvcore, never freed. */
 typedef struct NsSupportedEnv {
-    int32_t  count;
+    int32_t count;
     int32_t *kinds;
 } NsSupportedEnv;
 
@@ -36,9 +33,9 @@ typedef struct NsSupportedEnv {
 typedef struct NsObject {
     uint32_t reserved0;
     uint32_t objectClass;
-    char    *name;
+    char *name;
     uint32_t reserved12;
-    char    *serverName;
+    char *serverName;
 } NsObject;
 
 #ifdef __cplusplus
@@ -51,7 +48,7 @@ typedef struct QvLocaleRecord {
     uint32_t part[7];
 } QvLocaleRecord;
 
-QV_EXTERN_C QvStatus QVAPI NS_Init(int32_t flags, int32_t timeoutSeconds);          /* (0, 10) */
+QV_EXTERN_C QvStatus QVAPI NS_Init(int32_t flags, int32_t timeoutSeconds); /* (0, 10) */
 QV_EXTERN_C QvStatus QVAPI NS_Term(void);
 QV_EXTERN_C NsSupportedEnv *QVAPI NS_ListSupportedEnv(void);
 QV_EXTERN_C QvStatus QVAPI NS_CreateDomainHandle(QvHandle *handle);
@@ -67,15 +64,15 @@ QV_EXTERN_C QvStatus QVAPI NS_ListEnd(QvList list);
 QV_EXTERN_C QvStatus QVAPI NS_FreeDomainHandle(QvHandle handle);
 QV_EXTERN_C QvStatus QVAPI NS_FreeObject(NsObject *object);
 QV_EXTERN_C QvStatus QVAPI NS_FreeString(char *text);
-QV_EXTERN_C QvStatus QVAPI NS_LocatePGR(char **hostName);   /* the name is not freed */
+QV_EXTERN_C QvStatus QVAPI NS_LocatePGR(char **hostName); /* the name is not freed */
 
-QV_EXTERN_C QvList   QVAPI STF_CreateList(int32_t flags);   /* (0); 0 on failure */
+QV_EXTERN_C QvList QVAPI STF_CreateList(int32_t flags); /* (0); 0 on failure */
 QV_EXTERN_C QvStatus QVAPI STF_DeleteList(QvList list);
 
 QV_EXTERN_C QvStatus QVAPI OID_Init(QvList list, const char *databasePath, int32_t flags);
 QV_EXTERN_C QvStatus QVAPI OID_Term(void);
 
-QV_EXTERN_C QvStatus QVAPI MSG_UsageBegin(const char *component);   /* ("PP") */
+QV_EXTERN_C QvStatus QVAPI MSG_UsageBegin(const char *component); /* ("PP") */
 QV_EXTERN_C QvStatus QVAPI MSG_UsageEnd(void);
 
 QV_EXTERN_C QvStatus QVAPI I18N_GetDPALocaleFromLCID(QvContext context, uint32_t lcid,

@@ -19,12 +19,12 @@
 /* The closed libraries use the C calling convention and export plain names. */
 #define QVAPI __cdecl
 
-typedef int32_t  QvStatus;
-typedef uint32_t QvHandle;      /* name-service domain handle */
-typedef uint32_t QvList;        /* name-service or string-table list */
-typedef uint32_t QvRequest;     /* document-printing request */
-typedef uint32_t QvContext;     /* attribute context of a request */
-typedef uint32_t QvValue;       /* attribute value living in a context */
-typedef uint32_t QvFilter;      /* filter of a list request */
+typedef int32_t QvStatus;
+typedef uint32_t QvHandle;  /* name-service domain handle */
+typedef uint32_t QvList;    /* name-service or string-table list */
+typedef uint32_t QvRequest; /* document-printing request */
+typedef uint32_t QvContext; /* attribute context of a request */
+typedef uint32_t QvValue;   /* attribute value living in a context */
+typedef uint32_t QvFilter;  /* filter of a list request */
 
 #endif

@@ -8,13 +8,14 @@
 // The one application object.
 CClientSetupApp theApp;
 
-BOOL CClientSetupApp::InitInstance() {
-  AfxEnableControlContainer();
-  Enable3dControls();
+BOOL CClientSetupApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    Enable3dControls();
 
-  CClientSetupDlg dlg;
-  m_pMainWnd = &dlg;
-  dlg.DoModal();  // the result makes no difference: both ends were handled
-  m_pMainWnd = nullptr;
-  return FALSE;
+    CClientSetupDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal(); // the result makes no difference: both ends were handled
+    m_pMainWnd = nullptr;
+    return FALSE;
 }

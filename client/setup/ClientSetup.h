@@ -5,9 +5,9 @@
 
 class CClientSetupApp : public CWinApp {
 public:
-  CClientSetupApp() = default;
+    CClientSetupApp() = default;
 
-  // Runs the one dialog and returns FALSE, so that the process ends as soon
-  // as the dialog has closed.
-  BOOL InitInstance() override;
+    // Runs the one dialog and returns FALSE, so that the process ends as soon
+    // as the dialog has closed.
+    BOOL InitInstance() override;
 };

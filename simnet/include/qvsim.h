@@ -52,8 +52,8 @@ void QVSIM_API SimSetCallerName(const char *userName);
 
 /* The servers' clock in milliseconds; jobs move through their states as it
  * advances (simnet/README.md). Nothing moves unless a test moves it. */
-void     QVSIM_API SimSetClock(uint32_t milliseconds);
-void     QVSIM_API SimAdvanceClock(uint32_t milliseconds);
+void QVSIM_API SimSetClock(uint32_t milliseconds);
+void QVSIM_API SimAdvanceClock(uint32_t milliseconds);
 uint32_t QVSIM_API SimClock(void);
 
 /* ---- Failure injection ------------------------------------------------ */
@@ -71,11 +71,11 @@ void QVSIM_API SimClearInjections(void);
  * simnet/README.md). Copies at most size bytes including the terminator and
  * returns the size needed including the terminator. */
 int32_t QVSIM_API SimJournalText(char *buffer, int32_t size);
-void    QVSIM_API SimJournalClear(void);
+void QVSIM_API SimJournalClear(void);
 
 /* on 0: calls are no longer journaled (submitted requests, injected calls and
  * faults still are); for benchmarks. SimReset turns them on again. */
-void    QVSIM_API SimJournalCalls(int32_t on);
+void QVSIM_API SimJournalCalls(int32_t on);
 
 /* ---- Print servers ---------------------------------------------------- */
 
@@ -88,8 +88,8 @@ int32_t QVSIM_API SimJobState(const char *jobIdentifier);
  * those the server kept (the first 65536 of each document) into buffer,
  * stores the count of all bytes pushed in *totalBytes (may be null), and
  * returns the count of kept bytes; -30 when there is no such document. */
-int32_t QVSIM_API SimDocumentData(const char *jobIdentifier, int32_t document, char *buffer,
-                                  int32_t size, uint32_t *totalBytes);
+int32_t QVSIM_API SimDocumentData(const char *jobIdentifier, int32_t document, char *buffer, int32_t size,
+                                  uint32_t *totalBytes);
 
 /* ---- Ownership accounting --------------------------------------------- */
 

@@ -20,9 +20,9 @@ struct DomainHandle {
 };
 
 struct NsList {
-    bool domains = false;       // a domain list, else an object list
+    bool domains = false; // a domain list, else an object list
     int32_t objectClass = 0;
-    std::vector<std::pair<std::string, std::string>> items;    // name, server
+    std::vector<std::pair<std::string, std::string>> items; // name, server
     size_t next = 0;
 };
 
@@ -31,7 +31,7 @@ struct Attribute {
     int32_t type = 0;
     bool byName = false;
     std::string name;
-    int32_t syntax = 0;         // of an attribute opened empty; 0 any
+    int32_t syntax = 0; // of an attribute opened empty; 0 any
     std::vector<Val> values;
 };
 
@@ -48,14 +48,14 @@ struct ResultObject {
 
 struct RequestState {
     int32_t type = 0;
-    std::vector<Attribute> attributes;      // in the order they were set
-    int32_t lastAttribute = -1;             // what CC_AppendValue fills
+    std::vector<Attribute> attributes; // in the order they were set
+    int32_t lastAttribute = -1;        // what CC_AppendValue fills
     bool hasInstance = false;
     Val instanceName, instanceId;
     QvFilter filter = 0;
     std::vector<FilterItem> filterItems;
     bool submitted = false;
-    std::string jobId;                      // of a submitted print request
+    std::string jobId; // of a submitted print request
     int32_t documents = 0;
     int32_t currentDocument = 0;
     std::vector<bool> documentEnded;
@@ -81,9 +81,9 @@ struct ClientState {
     std::unordered_map<uint32_t, RequestState> requests;
     std::unordered_map<uint32_t, ValueEntry> values;
     std::unordered_map<uint32_t, QvRequest> filters;
-    std::unordered_set<void *> strings;     // NS_ListDomainNext
-    std::unordered_set<void *> objects;     // NsObject records
-    std::unordered_set<void *> texts;       // heap outputs of the CC_AVGet calls
+    std::unordered_set<void *> strings; // NS_ListDomainNext
+    std::unordered_set<void *> objects; // NsObject records
+    std::unordered_set<void *> texts;   // heap outputs of the CC_AVGet calls
     bool oidOpen = false;
 };
 
@@ -100,4 +100,4 @@ QvValue NewValue(QvContext context, const Val &v);
 char *HeapText(const std::string &text);
 std::string Exchange(const std::string &message);
 
-}  // namespace qvsim
+} // namespace qvsim

@@ -70,9 +70,12 @@ Val TakeValue(QvValue value)
     return v;
 }
 
-QvValue Optional(QvContext context, const Val &v) { return v.syntax ? NewValue(context, v) : 0; }
+QvValue Optional(QvContext context, const Val &v)
+{
+    return v.syntax ? NewValue(context, v) : 0;
+}
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -98,7 +101,8 @@ QvStatus QVAPI CC_AVCreateSimpleName(QvContext context, QvValue *value, int32_t 
     return Created(c, context, value, v);
 }
 
-QvStatus QVAPI CC_AVCreateText(QvContext context, QvValue *value, int32_t code, const char *text, int32_t flags)
+QvStatus QVAPI CC_AVCreateText(QvContext context, QvValue *value, int32_t code, const char *text,
+                               int32_t flags)
 {
     CallScope c("CC_AVCreateText");
     c.ArgU(context).ArgPtr(value).Arg(code).Arg(text).Arg(flags);
@@ -164,7 +168,8 @@ QvStatus QVAPI CC_AVCreateNameOrOID(QvContext context, QvValue *value, QvValue i
     return Created(c, context, value, v);
 }
 
-QvStatus QVAPI CC_AVCreateDistNameString(QvContext context, QvValue *value, QvValue textPart, QvValue namePart)
+QvStatus QVAPI CC_AVCreateDistNameString(QvContext context, QvValue *value, QvValue textPart,
+                                         QvValue namePart)
 {
     CallScope c("CC_AVCreateDistNameString");
     c.ArgU(context).ArgPtr(value).ArgU(textPart).ArgU(namePart);
@@ -178,8 +183,8 @@ QvStatus QVAPI CC_AVCreateDistNameString(QvContext context, QvValue *value, QvVa
     const Val *name = OptionalValue(namePart, c.Name(), ok2);
     if (!ok1 || !ok2)
         return c.Done(QV_STATUS_BAD_HANDLE);
-    if ((text && text->syntax != QV_SYNTAX_TEXT && text->syntax != QV_SYNTAX_SIMPLE_NAME) ||
-        (name && name->syntax != QV_SYNTAX_NAME_OR_OID))
+    if ((text && text->syntax != QV_SYNTAX_TEXT && text->syntax != QV_SYNTAX_SIMPLE_NAME)
+        || (name && name->syntax != QV_SYNTAX_NAME_OR_OID))
         return c.Done(QV_STATUS_WRONG_SYNTAX);
     Val v;
     v.syntax = QV_SYNTAX_DIST_NAME;
@@ -189,10 +194,18 @@ QvStatus QVAPI CC_AVCreateDistNameString(QvContext context, QvValue *value, QvVa
 }
 
 QvStatus QVAPI CC_AVCreateLocale(QvContext context, QvValue *value, uint32_t part1, uint32_t part2,
-                                 uint32_t part3, uint32_t part4, uint32_t part5, uint32_t part6, uint32_t part7)
+                                 uint32_t part3, uint32_t part4, uint32_t part5, uint32_t part6,
+                                 uint32_t part7)
 {
     CallScope c("CC_AVCreateLocale");
-    c.ArgU(context).ArgPtr(value).ArgU(part1).ArgU(part2).ArgU(part3).ArgU(part4).ArgU(part5).ArgU(part6)
+    c.ArgU(context)
+        .ArgPtr(value)
+        .ArgU(part1)
+        .ArgU(part2)
+        .ArgU(part3)
+        .ArgU(part4)
+        .ArgU(part5)
+        .ArgU(part6)
         .ArgU(part7);
     int32_t s;
     if (c.Injected(&s))
@@ -224,8 +237,10 @@ QvStatus QVAPI CC_AVCreateDocumentId(QvContext context, QvValue *value, const ch
                                      const int32_t *documentNumber)
 {
     CallScope c("CC_AVCreateDocumentId");
-    c.ArgU(context).ArgPtr(value).Arg(jobIdentifier).ArgRaw(documentNumber ? "&" + std::to_string(*documentNumber)
-                                                                           : std::string("null"));
+    c.ArgU(context)
+        .ArgPtr(value)
+        .Arg(jobIdentifier)
+        .ArgRaw(documentNumber ? "&" + std::to_string(*documentNumber) : std::string("null"));
     int32_t s;
     if (c.Injected(&s))
         return s;
@@ -283,9 +298,13 @@ QvStatus QVAPI CC_AVCreateEventHandlingProfile(QvContext context, QvValue *value
                                                QvValue locale)
 {
     CallScope c("CC_AVCreateEventHandlingProfile");
-    c.ArgU(context).ArgPtr(value).ArgPtr(events)
+    c.ArgU(context)
+        .ArgPtr(value)
+        .ArgPtr(events)
         .ArgRaw(method ? "&" + std::to_string(*method) : std::string("null"))
-        .Arg(flags).ArgU(deliveryAddress).ArgU(locale);
+        .Arg(flags)
+        .ArgU(deliveryAddress)
+        .ArgU(locale);
     int32_t s;
     if (c.Injected(&s))
         return s;
@@ -298,7 +317,8 @@ QvStatus QVAPI CC_AVCreateEventHandlingProfile(QvContext context, QvValue *value
     const Val *loc = OptionalValue(locale, c.Name(), ok2);
     if (!ok1 || !ok2)
         return c.Done(QV_STATUS_BAD_HANDLE);
-    if ((address && address->syntax != QV_SYNTAX_DELIVERY_ADDRESS) || (loc && loc->syntax != QV_SYNTAX_LOCALE))
+    if ((address && address->syntax != QV_SYNTAX_DELIVERY_ADDRESS)
+        || (loc && loc->syntax != QV_SYNTAX_LOCALE))
         return c.Done(QV_STATUS_WRONG_SYNTAX);
     Val v;
     v.syntax = QV_SYNTAX_EVENT_PROFILE;
@@ -340,7 +360,8 @@ QvStatus QVAPI CC_AVDel(QvContext context, QvValue value)
     if (!value)
         return c.Done(QV_STATUS_BAD_HANDLE);
     if (!Client().values.erase(value)) {
-        Fault("CC_AVDel: value " + std::to_string(value) + " not live (deleted twice, handed over, or never made)");
+        Fault("CC_AVDel: value " + std::to_string(value)
+              + " not live (deleted twice, handed over, or never made)");
         return c.Done(QV_STATUS_BAD_HANDLE);
     }
     return c.Done(0);
@@ -505,7 +526,8 @@ QvStatus QVAPI CC_AVGetGeneralizedTime(QvContext context, QvValue value, uint16_
     return c.Done(0);
 }
 
-QvStatus QVAPI CC_AVGetSimpleName(QvContext context, QvValue value, uint8_t *kind, char **text, uint32_t **length)
+QvStatus QVAPI CC_AVGetSimpleName(QvContext context, QvValue value, uint8_t *kind, char **text,
+                                  uint32_t **length)
 {
     CallScope c("CC_AVGetSimpleName");
     c.ArgU(context).ArgU(value).ArgPtr(kind).ArgPtr(text).ArgPtr(length);
@@ -551,7 +573,10 @@ QvStatus QVAPI CC_AVGetDescriptor(QvContext context, QvValue value, int32_t *kin
         return c.Done(s);
     char *t = nullptr, *o = nullptr;
     if ((text && !(t = HeapText(v->text))) || (other && !(o = HeapText(v->text2)))) {
-        if (t) { Client().texts.erase(t); free(t); }
+        if (t) {
+            Client().texts.erase(t);
+            free(t);
+        }
         return c.Done(QV_STATUS_NO_MEMORY);
     }
     if (kind)
@@ -627,9 +652,9 @@ QvStatus QVAPI CC_AVGetNameOrOID(QvContext context, QvValue value, QvValue *name
 }
 
 QvStatus QVAPI CC_AVGetDriverInfo(QvContext context, QvValue value, int32_t *version, QvValue *name,
-                                  int32_t *platform, QvValue *driverPath, QvValue *dataFile, QvValue *configFile,
-                                  QvValue *helpFile, QvValue **dependentFiles, QvValue *monitorName,
-                                  QvValue *defaultDataType, QvValue *environment)
+                                  int32_t *platform, QvValue *driverPath, QvValue *dataFile,
+                                  QvValue *configFile, QvValue *helpFile, QvValue **dependentFiles,
+                                  QvValue *monitorName, QvValue *defaultDataType, QvValue *environment)
 {
     CallScope c("CC_AVGetDriverInfo");
     c.ArgU(context).ArgU(value);
@@ -639,10 +664,10 @@ QvStatus QVAPI CC_AVGetDriverInfo(QvContext context, QvValue value, int32_t *ver
     const Val *v = nullptr;
     if ((s = GetValue(c, context, value, v, {QV_SYNTAX_DRIVER_INFO})))
         return c.Done(s);
-    if (!version || !name || !platform || !driverPath || !dataFile || !configFile || !helpFile ||
-        !dependentFiles || !monitorName || !defaultDataType || !environment)
+    if (!version || !name || !platform || !driverPath || !dataFile || !configFile || !helpFile
+        || !dependentFiles || !monitorName || !defaultDataType || !environment)
         return c.Done(QV_STATUS_BAD_ARGUMENT);
-    Val d = *v;     // the value table may move while new words are made
+    Val d = *v; // the value table may move while new words are made
     d.sub.resize(std::max<size_t>(d.sub.size(), kDrvFirstDependent));
     size_t deps = d.sub.size() - kDrvFirstDependent;
     QvValue *array = nullptr;
@@ -676,8 +701,8 @@ QvStatus QVAPI CC_SetAttributeType(QvRequest request, int32_t group, int32_t typ
                                    const int32_t *syntax)
 {
     CallScope c("CC_SetAttributeType");
-    c.ArgU(request).Arg(group).Arg(type).ArgU(value)
-        .ArgRaw(syntax ? "&" + std::to_string(*syntax) : std::string("0"));
+    c.ArgU(request).Arg(group).Arg(type).ArgU(value).ArgRaw(syntax ? "&" + std::to_string(*syntax)
+                                                                   : std::string("0"));
     int32_t s;
     if (c.Injected(&s))
         return s;
@@ -766,7 +791,8 @@ QvStatus QVAPI CC_OpenFilter(QvRequest request, int32_t kind, int32_t flags, QvF
     return c.Done(0);
 }
 
-QvStatus QVAPI CC_SetFilterItem(QvRequest request, QvFilter filter, int32_t match, int32_t type, QvValue value)
+QvStatus QVAPI CC_SetFilterItem(QvRequest request, QvFilter filter, int32_t match, int32_t type,
+                                QvValue value)
 {
     CallScope c("CC_SetFilterItem");
     c.ArgU(request).ArgU(filter).Arg(match).Arg(type).ArgU(value);
@@ -881,4 +907,4 @@ QvStatus QVAPI CC_GetValueIncr(QvRequest request, int32_t group, QvValue *value)
     return c.Done(0);
 }
 
-}  // extern "C"
+} // extern "C"

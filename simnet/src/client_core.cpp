@@ -13,7 +13,7 @@ namespace qvsim {
 
 namespace {
 
-ClientState *g_client = new ClientState();   // never destroyed: unload order must not matter
+ClientState *g_client = new ClientState(); // never destroyed: unload order must not matter
 
 // Storage of NS_ListSupportedEnv's answer, owned here and never freed.
 const int32_t kMaxKinds = 16;
@@ -69,13 +69,22 @@ std::string Msg(uint32_t op)
     return m;
 }
 
-}  // namespace
+} // namespace
 
-ClientState &Client() { return *g_client; }
+ClientState &Client()
+{
+    return *g_client;
+}
 
-uint32_t NewHandle() { return Client().nextHandle++; }
+uint32_t NewHandle()
+{
+    return Client().nextHandle++;
+}
 
-std::string Exchange(const std::string &message) { return net::Exchange(message); }
+std::string Exchange(const std::string &message)
+{
+    return net::Exchange(message);
+}
 
 RequestState *FindRequest(QvRequest request, const char *function)
 {
@@ -114,7 +123,7 @@ bool CheckContext(QvContext context, const char *function)
 QvValue NewValue(QvContext context, const Val &v)
 {
     uint32_t h = NewHandle();
-    Client().values[h] = ValueEntry{v, context};
+    Client().values[h] = ValueEntry {v, context};
     return h;
 }
 
@@ -132,15 +141,24 @@ int32_t LiveCount(ObjKind kind)
 {
     const ClientState &c = Client();
     switch (kind) {
-    case kString: return (int32_t)c.strings.size();
-    case kObject: return (int32_t)c.objects.size();
-    case kList: return (int32_t)(c.nsLists.size() + c.stfLists.size());
-    case kDomain: return (int32_t)c.domains.size();
-    case kRequest: return (int32_t)c.requests.size();
-    case kValue: return (int32_t)c.values.size();
-    case kFilter: return (int32_t)c.filters.size();
-    case kText: return (int32_t)c.texts.size();
-    default: return 0;
+    case kString:
+        return (int32_t)c.strings.size();
+    case kObject:
+        return (int32_t)c.objects.size();
+    case kList:
+        return (int32_t)(c.nsLists.size() + c.stfLists.size());
+    case kDomain:
+        return (int32_t)c.domains.size();
+    case kRequest:
+        return (int32_t)c.requests.size();
+    case kValue:
+        return (int32_t)c.values.size();
+    case kFilter:
+        return (int32_t)c.filters.size();
+    case kText:
+        return (int32_t)c.texts.size();
+    default:
+        return 0;
     }
 }
 
@@ -180,7 +198,7 @@ void ResetClientState()
     g_client = new ClientState();
 }
 
-}  // namespace qvsim
+} // namespace qvsim
 
 using namespace qvsim;
 
@@ -605,7 +623,13 @@ QvStatus QVAPI MSG_UsageEnd(void)
 QvStatus QVAPI I18N_GetDPALocaleFromLCID(QvContext context, uint32_t lcid, QvLocaleRecord *locale)
 {
     CallScope c("I18N_GetDPALocaleFromLCID");
-    c.ArgU(context).ArgRaw("0x" + [&] { char b[16]; snprintf(b, sizeof b, "%04x", lcid); return std::string(b); }())
+    c.ArgU(context)
+        .ArgRaw("0x" +
+                [&] {
+                    char b[16];
+                    snprintf(b, sizeof b, "%04x", lcid);
+                    return std::string(b);
+                }())
         .ArgPtr(locale);
     int32_t s;
     if (c.Injected(&s))
@@ -621,8 +645,8 @@ QvStatus QVAPI I18N_GetDPALocaleFromLCID(QvContext context, uint32_t lcid, QvLoc
         return c.Done(QV_STATUS_BAD_ARGUMENT);
     locale->part[0] = lcid;
     locale->part[1] = language;
-    locale->part[2] = (lcid >> 10) & 0x3f;      // sublanguage
-    locale->part[3] = (lcid >> 16) & 0xf;       // sort order
+    locale->part[2] = (lcid >> 10) & 0x3f; // sublanguage
+    locale->part[3] = (lcid >> 16) & 0xf;  // sort order
     locale->part[4] = 1;
     locale->part[5] = 0;
     locale->part[6] = 0;
@@ -649,4 +673,4 @@ QvStatus QVAPI EVT_GetRegisteredPort(int32_t *port)
     return c.Done(0);
 }
 
-}  // extern "C"
+} // extern "C"

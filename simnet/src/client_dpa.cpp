@@ -32,8 +32,8 @@ void PutAttributes(std::string &m, const std::vector<Attribute> &attrs)
 
 std::string AttributeLine(const Attribute &a)
 {
-    std::string line = "  ATTR " + std::to_string(a.group) + " " +
-                       (a.byName ? Quote(a.name) : std::to_string(a.type));
+    std::string line
+        = "  ATTR " + std::to_string(a.group) + " " + (a.byName ? Quote(a.name) : std::to_string(a.type));
     for (const auto &v : a.values)
         line += " " + FormatValue(v);
     return line;
@@ -43,8 +43,8 @@ std::string AttributeLine(const Attribute &a)
 // the order they were set, filter items.
 void JournalRequest(QvRequest handle, const RequestState &r, int32_t status)
 {
-    JournalLine("REQUEST " + std::to_string(handle) + " type=" + std::to_string(r.type) +
-                " status=" + std::to_string(status));
+    JournalLine("REQUEST " + std::to_string(handle) + " type=" + std::to_string(r.type)
+                + " status=" + std::to_string(status));
     if (r.hasInstance)
         JournalLine("  INSTANCE " + FormatValue(r.instanceName) + " " + FormatValue(r.instanceId));
     for (const auto &a : r.attributes)
@@ -52,8 +52,8 @@ void JournalRequest(QvRequest handle, const RequestState &r, int32_t status)
     if (r.filter)
         JournalLine("  FILTER");
     for (const auto &f : r.filterItems)
-        JournalLine("  ITEM " + std::to_string(f.match) + " " + std::to_string(f.type) + " " +
-                    FormatValue(f.value));
+        JournalLine("  ITEM " + std::to_string(f.match) + " " + std::to_string(f.type) + " "
+                    + FormatValue(f.value));
     if (status == 0 && !r.results.empty())
         JournalLine("  RESULTS " + std::to_string(r.results.size()));
 }
@@ -97,7 +97,7 @@ std::string DocumentName(const RequestState &r)
     return std::string();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -111,8 +111,13 @@ QvStatus QVAPI DPAOpenRequest(QvRequest *request, int32_t type, int32_t flags)
     if (!request)
         return c.Done(QV_STATUS_BAD_ARGUMENT);
     switch (type) {
-    case DPA_REQUEST_CANCEL: case DPA_REQUEST_READ_OBJECT: case DPA_REQUEST_NAME: case DPA_REQUEST_PAUSE:
-    case DPA_REQUEST_LIST: case DPA_REQUEST_PRINT: case DPA_REQUEST_RESUME:
+    case DPA_REQUEST_CANCEL:
+    case DPA_REQUEST_READ_OBJECT:
+    case DPA_REQUEST_NAME:
+    case DPA_REQUEST_PAUSE:
+    case DPA_REQUEST_LIST:
+    case DPA_REQUEST_PRINT:
+    case DPA_REQUEST_RESUME:
         break;
     default:
         return c.Done(QV_STATUS_BAD_ARGUMENT);
@@ -147,8 +152,8 @@ QvStatus QVAPI DPACloseRequest(QvRequest *request)
     // leaked by the caller; the library reclaims them, the fault is counted.
     for (auto it = cs.values.begin(); it != cs.values.end();) {
         if (it->second.context == h) {
-            Fault("value " + std::to_string(it->first) + " " + FormatValue(it->second.value) +
-                  " still live when its request " + std::to_string(h) + " was closed");
+            Fault("value " + std::to_string(it->first) + " " + FormatValue(it->second.value)
+                  + " still live when its request " + std::to_string(h) + " was closed");
             it = cs.values.erase(it);
         } else {
             ++it;
@@ -316,4 +321,4 @@ QvStatus QVAPI API__DocumentExists(const char *directory, int32_t flags)
     return c.Done(exists ? QV_STATUS_DIRECTORY_EXISTS : QV_STATUS_NO_DIRECTORY);
 }
 
-}  // extern "C"
+} // extern "C"

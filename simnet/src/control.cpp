@@ -39,13 +39,19 @@ std::vector<std::string> g_faults;
 const size_t kFaultLinesKept = 200;
 int32_t g_faultCount = 0;
 
-}  // namespace
+} // namespace
 
-const char *const kKindNames[kKindCount] = {"string", "object", "list", "domain",
-                                            "request", "value", "filter", "text"};
+const char *const kKindNames[kKindCount]
+    = {"string", "object", "list", "domain", "request", "value", "filter", "text"};
 
-void Lock() { EnterCriticalSection(&g_lock.cs); }
-void Unlock() { LeaveCriticalSection(&g_lock.cs); }
+void Lock()
+{
+    EnterCriticalSection(&g_lock.cs);
+}
+void Unlock()
+{
+    LeaveCriticalSection(&g_lock.cs);
+}
 
 void JournalLine(const std::string &line)
 {
@@ -56,7 +62,6 @@ void JournalLine(const std::string &line)
     }
 }
 
-
 void Fault(const std::string &what)
 {
     ++g_faultCount;
@@ -65,7 +70,10 @@ void Fault(const std::string &what)
     JournalLine("FAULT " + what);
 }
 
-int32_t FaultCount() { return g_faultCount; }
+int32_t FaultCount()
+{
+    return g_faultCount;
+}
 
 std::string LeakReport()
 {
@@ -104,7 +112,10 @@ bool TakeInjection(const char *function, int32_t *status)
     return hit;
 }
 
-void ClearInjections() { g_injections.clear(); }
+void ClearInjections()
+{
+    g_injections.clear();
+}
 
 void AddInjection(const char *function, int32_t nth, int32_t status)
 {
@@ -112,7 +123,10 @@ void AddInjection(const char *function, int32_t nth, int32_t status)
         g_injections.push_back({function, nth, status});
 }
 
-CallScope::CallScope(const char *name) : name_(name) { Lock(); }
+CallScope::CallScope(const char *name) : name_(name)
+{
+    Lock();
+}
 
 CallScope::~CallScope()
 {
@@ -135,10 +149,22 @@ CallScope &CallScope::ArgRaw(const std::string &s)
     return *this;
 }
 
-CallScope &CallScope::Arg(int64_t n) { return ArgRaw(std::to_string(n)); }
-CallScope &CallScope::ArgU(uint32_t n) { return ArgRaw(std::to_string(n)); }
-CallScope &CallScope::Arg(const char *text) { return ArgRaw(text ? Quote(text) : std::string("null")); }
-CallScope &CallScope::ArgPtr(const void *p) { return ArgRaw(p ? "&" : "null"); }
+CallScope &CallScope::Arg(int64_t n)
+{
+    return ArgRaw(std::to_string(n));
+}
+CallScope &CallScope::ArgU(uint32_t n)
+{
+    return ArgRaw(std::to_string(n));
+}
+CallScope &CallScope::Arg(const char *text)
+{
+    return ArgRaw(text ? Quote(text) : std::string("null"));
+}
+CallScope &CallScope::ArgPtr(const void *p)
+{
+    return ArgRaw(p ? "&" : "null");
+}
 
 void CallScope::Out(const std::string &s)
 {
@@ -162,7 +188,7 @@ int32_t CallScope::Done(int32_t status)
     return status;
 }
 
-}  // namespace qvsim
+} // namespace qvsim
 
 using namespace qvsim;
 
@@ -185,7 +211,7 @@ struct Guard {
     ~Guard() { Unlock(); }
 };
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -202,9 +228,15 @@ int32_t QVSIM_API SimLoadNetwork(const char *description)
     return status;
 }
 
-int32_t QVSIM_API SimLoadDefaultNetwork(void) { return SimLoadNetwork(net::DefaultNetworkText()); }
+int32_t QVSIM_API SimLoadDefaultNetwork(void)
+{
+    return SimLoadNetwork(net::DefaultNetworkText());
+}
 
-const char *QVSIM_API SimDefaultNetworkText(void) { return net::DefaultNetworkText(); }
+const char *QVSIM_API SimDefaultNetworkText(void)
+{
+    return net::DefaultNetworkText();
+}
 
 void QVSIM_API SimSetSupportedKinds(const int32_t *kinds, int32_t count)
 {
@@ -312,8 +344,8 @@ int32_t QVSIM_API SimJobState(const char *jobIdentifier)
     return net::JobState(jobIdentifier);
 }
 
-int32_t QVSIM_API SimDocumentData(const char *jobIdentifier, int32_t document, char *buffer,
-                                  int32_t size, uint32_t *totalBytes)
+int32_t QVSIM_API SimDocumentData(const char *jobIdentifier, int32_t document, char *buffer, int32_t size,
+                                  uint32_t *totalBytes)
 {
     Guard g;
     return net::DocumentData(jobIdentifier, document, buffer, size, totalBytes);
@@ -331,7 +363,7 @@ void QVSIM_API SimReset(void)
     ResetAccounting();
 }
 
-}  // extern "C"
+} // extern "C"
 
 // The default network is there from the first call on, so that a process
 // that only asks NS_LocatePGR (the installer's probe) gets an answer.

@@ -42,7 +42,7 @@ void PutObject(std::string &out, int32_t objectClass, int32_t index)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string HandleNameService(uint32_t op, Reader &in)
 {
@@ -132,5 +132,5 @@ std::string HandleNameService(uint32_t op, Reader &in)
     }
 }
 
-}  // namespace net
-}  // namespace qvsim
+} // namespace net
+} // namespace qvsim

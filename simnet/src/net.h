@@ -14,16 +14,16 @@ namespace net {
 
 // First word of a message. Every reply starts with a status word.
 enum Op : uint32_t {
-    kNsSupported = 1,   // -> isNull, count, kinds...
-    kNsCheckDomain,     // kind, domain -> status
-    kNsListDomains,     // kind -> count, names...
-    kNsGetObject,       // kind, domain, class, name -> name, server
-    kNsListObjects,     // kind, domain, class -> count, (name, server)...
-    kNsLocatePgr,       // -> hasHost, host
-    kEventPort,         // -> port
-    kSubmit,            // request (see client_dpa.cpp) -> count, result objects
-    kOpenDocument,      // job id -> document number
-    kPushDocument,      // job id, document, length, last, name, kept bytes
+    kNsSupported = 1, // -> isNull, count, kinds...
+    kNsCheckDomain,   // kind, domain -> status
+    kNsListDomains,   // kind -> count, names...
+    kNsGetObject,     // kind, domain, class, name -> name, server
+    kNsListObjects,   // kind, domain, class -> count, (name, server)...
+    kNsLocatePgr,     // -> hasHost, host
+    kEventPort,       // -> port
+    kSubmit,          // request (see client_dpa.cpp) -> count, result objects
+    kOpenDocument,    // job id -> document number
+    kPushDocument,    // job id, document, length, last, name, kept bytes
 };
 
 std::string Exchange(const std::string &message);
@@ -43,5 +43,5 @@ int32_t DocumentData(const char *jobIdentifier, int32_t document, char *buffer, 
 // Pointer kept valid for the life of the process (NS_LocatePGR's answer).
 const char *InternText(const std::string &text);
 
-}  // namespace net
-}  // namespace qvsim
+} // namespace net
+} // namespace qvsim

@@ -18,52 +18,53 @@ namespace net {
 
 namespace {
 
-Network *g_net = new Network();     // never destroyed: DLL unload order must not matter
+Network *g_net = new Network(); // never destroyed: DLL unload order must not matter
 
-const char kDefaultNetwork[] =
-    "# The built-in default network.\n"
-    "user qvuser\n"
-    "kinds 0 1 2\n"
-    "pgr pgr.corp.example\n"
-    "eventport 71214\n"
-    "\n"
-    "domain 2 corp\n"
-    "server srv1\n"
-    "server srv2\n"
-    "printer lp1 srv1 comment=\"First floor laser\" location=\"Building A, room 101\" ppm=12\n"
-    "driver 3301 version=4 name=\"Tamsell LaserWriter 4\" path=\"C:\\WINDOWS\\SYSTEM\\TLASER4.DRV\" "
-    "data=\"C:\\WINDOWS\\SYSTEM\\TLASER4.PPD\" config=\"TLUI.DLL\" help=\"C:\\WINDOWS\\HELP\\TLASER.HLP\" "
-    "deps=\"C:\\WINDOWS\\SYSTEM\\TLASER4.DRV,TLUI.DLL,TLRES.DLL\" monitor=\"\" type=\"RAW\"\n"
-    "driver 3050 version=2 name=\"Tamsell LaserWriter 4 (NT)\" path=\"tlaser4.dll\" data=\"tlaser4.ppd\" "
-    "config=\"tlui4.dll\" help=\"tlaser.hlp\" deps=\"tlaser4.dll\" type=\"RAW\"\n"
-    "driver 886 version=1 name=\"laser4\" path=\"/usr/lib/qv/laser4\"\n"
-    "job owner=ann name=\"Budget 1998.xls\" state=printing size=40960 pages=4 printed=1 priority=1 "
-    "submitted=\"1998-03-02 09:15:00\" time=30\n"
-    "job owner=bob name=\"memo.doc\" state=pending size=2048 pages=1 priority=2 "
-    "submitted=\"1998-03-02 09:16:10\"\n"
-    "job owner=ann name=\"chart.ps\" state=paused size=123456 pages=7 priority=1 "
-    "submitted=\"1998-03-02 09:20:00\"\n"
-    "printer lp2 srv1 comment=\"Colour printer\" location=\"Building A, room 204\" ppm=4 online=0\n"
-    "driver 3301 version=4 name=\"Tamsell Colour 2\" path=\"C:\\WINDOWS\\SYSTEM\\TCOLOR2.DRV\" "
-    "data=\"TCOLOR2.PPD\" config=\"TCUI.DLL\" help=\"TCOLOR.HLP\" deps=\"C:\\WINDOWS\\SYSTEM\\TCOLOR2.DRV\" "
-    "type=\"RAW\"\n"
-    "job owner=carol name=\"poster.ps\" state=completed size=9000000 pages=1 printed=1 "
-    "submitted=\"1998-03-01 17:00:00\" time=240\n"
-    "printer lp3 SRV2 comment=\"Second floor\" location=\"Building B\" ppm=16\n"
-    "driver 3050 version=2 name=\"Tamsell Line 16 (NT)\" path=\"tline16.dll\"\n"
-    "\n"
-    "domain 0 eng\n"
-    "server build\n"
-    "printer plot1 build comment=\"Plotter\" location=\"Lab 3\" ppm=1\n"
-    "driver 3301 version=4 name=\"Tamsell Plot\" path=\"C:\\WINDOWS\\SYSTEM\\TPLOT.DRV\" "
-    "deps=\"C:\\WINDOWS\\SYSTEM\\TPLOT.DRV,TPLOTUI.DLL\"\n"
-    "job owner=dave ownerns=3044 name=\"layout.plt\" state=held size=70000 pages=2 "
-    "submitted=\"1998-03-02 08:00:00\"\n"
-    "printer lp1 srv1 comment=\"First floor laser (NIS)\" location=\"Building A, room 101\" ppm=12\n"
-    "\n"
-    "domain 1 research\n"
-    "server lab\n"
-    "printer proof lab comment=\"Proofs\" location=\"Lab 1\" ppm=6\n";
+const char kDefaultNetwork[]
+    = "# The built-in default network.\n"
+      "user qvuser\n"
+      "kinds 0 1 2\n"
+      "pgr pgr.corp.example\n"
+      "eventport 71214\n"
+      "\n"
+      "domain 2 corp\n"
+      "server srv1\n"
+      "server srv2\n"
+      "printer lp1 srv1 comment=\"First floor laser\" location=\"Building A, room 101\" ppm=12\n"
+      "driver 3301 version=4 name=\"Tamsell LaserWriter 4\" path=\"C:\\WINDOWS\\SYSTEM\\TLASER4.DRV\" "
+      "data=\"C:\\WINDOWS\\SYSTEM\\TLASER4.PPD\" config=\"TLUI.DLL\" help=\"C:\\WINDOWS\\HELP\\TLASER.HLP\" "
+      "deps=\"C:\\WINDOWS\\SYSTEM\\TLASER4.DRV,TLUI.DLL,TLRES.DLL\" monitor=\"\" type=\"RAW\"\n"
+      "driver 3050 version=2 name=\"Tamsell LaserWriter 4 (NT)\" path=\"tlaser4.dll\" data=\"tlaser4.ppd\" "
+      "config=\"tlui4.dll\" help=\"tlaser.hlp\" deps=\"tlaser4.dll\" type=\"RAW\"\n"
+      "driver 886 version=1 name=\"laser4\" path=\"/usr/lib/qv/laser4\"\n"
+      "job owner=ann name=\"Budget 1998.xls\" state=printing size=40960 pages=4 printed=1 priority=1 "
+      "submitted=\"1998-03-02 09:15:00\" time=30\n"
+      "job owner=bob name=\"memo.doc\" state=pending size=2048 pages=1 priority=2 "
+      "submitted=\"1998-03-02 09:16:10\"\n"
+      "job owner=ann name=\"chart.ps\" state=paused size=123456 pages=7 priority=1 "
+      "submitted=\"1998-03-02 09:20:00\"\n"
+      "printer lp2 srv1 comment=\"Colour printer\" location=\"Building A, room 204\" ppm=4 online=0\n"
+      "driver 3301 version=4 name=\"Tamsell Colour 2\" path=\"C:\\WINDOWS\\SYSTEM\\TCOLOR2.DRV\" "
+      "data=\"TCOLOR2.PPD\" config=\"TCUI.DLL\" help=\"TCOLOR.HLP\" "
+      "deps=\"C:\\WINDOWS\\SYSTEM\\TCOLOR2.DRV\" "
+      "type=\"RAW\"\n"
+      "job owner=carol name=\"poster.ps\" state=completed size=9000000 pages=1 printed=1 "
+      "submitted=\"1998-03-01 17:00:00\" time=240\n"
+      "printer lp3 SRV2 comment=\"Second floor\" location=\"Building B\" ppm=16\n"
+      "driver 3050 version=2 name=\"Tamsell Line 16 (NT)\" path=\"tline16.dll\"\n"
+      "\n"
+      "domain 0 eng\n"
+      "server build\n"
+      "printer plot1 build comment=\"Plotter\" location=\"Lab 3\" ppm=1\n"
+      "driver 3301 version=4 name=\"Tamsell Plot\" path=\"C:\\WINDOWS\\SYSTEM\\TPLOT.DRV\" "
+      "deps=\"C:\\WINDOWS\\SYSTEM\\TPLOT.DRV,TPLOTUI.DLL\"\n"
+      "job owner=dave ownerns=3044 name=\"layout.plt\" state=held size=70000 pages=2 "
+      "submitted=\"1998-03-02 08:00:00\"\n"
+      "printer lp1 srv1 comment=\"First floor laser (NIS)\" location=\"Building A, room 101\" ppm=12\n"
+      "\n"
+      "domain 1 research\n"
+      "server lab\n"
+      "printer proof lab comment=\"Proofs\" location=\"Lab 1\" ppm=6\n";
 
 // ---- Description parsing -----------------------------------------------------
 
@@ -83,7 +84,7 @@ bool Tokenize(const std::string &line, std::vector<std::string> &tokens)
                 ++i;
                 for (;;) {
                     if (i >= n)
-                        return false;   // unterminated quote
+                        return false; // unterminated quote
                     if (line[i] == '"') {
                         if (i + 1 < n && line[i + 1] == '"') {
                             tok += '"';
@@ -150,11 +151,21 @@ std::vector<std::string> SplitList(const std::string &s)
 
 bool ParseState(const std::string &s, int32_t &state)
 {
-    static const struct { const char *word; int32_t state; } kWords[] = {
-        {"unknown", kStateUnknown}, {"preprocessing", kStatePreProcessing}, {"pending", kStatePending},
-        {"processing", kStateProcessing}, {"interrupted", kStateInterrupted}, {"retained", kStateRetained},
-        {"held", kStateHeld}, {"paused", kStatePaused}, {"terminating", kStateTerminating},
-        {"retainted", kStateRetainted}, {"completed", kStateCompleted}, {"printing", kStatePrinting}};
+    static const struct {
+        const char *word;
+        int32_t state;
+    } kWords[] = {{"unknown", kStateUnknown},
+                  {"preprocessing", kStatePreProcessing},
+                  {"pending", kStatePending},
+                  {"processing", kStateProcessing},
+                  {"interrupted", kStateInterrupted},
+                  {"retained", kStateRetained},
+                  {"held", kStateHeld},
+                  {"paused", kStatePaused},
+                  {"terminating", kStateTerminating},
+                  {"retainted", kStateRetainted},
+                  {"completed", kStateCompleted},
+                  {"printing", kStatePrinting}};
     for (const auto &w : kWords)
         if (Lower(s) == w.word) {
             state = w.state;
@@ -173,7 +184,12 @@ bool ParseTime(const std::string &s, int32_t out[6])
     int n = sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &se);
     if (n != 3 && n != 6)
         return false;
-    out[0] = d; out[1] = mo; out[2] = y; out[3] = h; out[4] = mi; out[5] = se;
+    out[0] = d;
+    out[1] = mo;
+    out[2] = y;
+    out[3] = h;
+    out[4] = mi;
+    out[5] = se;
     return true;
 }
 
@@ -202,7 +218,7 @@ int32_t AddPrinter(Network &net, int32_t domain, const std::string &name, const 
     net.printers.push_back(p);
     Domain &d = net.domains[domain];
     d.printers.push_back(index);
-    d.printerByName.emplace(Lower(name), index);    // the first of equal names wins lookups
+    d.printerByName.emplace(Lower(name), index); // the first of equal names wins lookups
     return index;
 }
 
@@ -266,8 +282,8 @@ bool ParseLine(Network &net, const std::vector<std::string> &t, int32_t &domain,
         // generate PRINTERS SERVERS [prefix=P]: printers P prn<i> spread
         // round-robin over servers P srv<j>, all server objects of the domain.
         int64_t printers, servers;
-        if (!ParseNumber(t[1], printers) || !ParseNumber(t[2], servers) || printers < 0 || servers <= 0 ||
-            printers > 1000000 || servers > 100000 || !KeyValues(t, 3, kv))
+        if (!ParseNumber(t[1], printers) || !ParseNumber(t[2], servers) || printers < 0 || servers <= 0
+            || printers > 1000000 || servers > 100000 || !KeyValues(t, 3, kv))
             return false;
         std::string prefix = kv.empty() ? "g" : kv[0].second;
         if (!kv.empty() && kv[0].first != "prefix")
@@ -279,20 +295,26 @@ bool ParseLine(Network &net, const std::vector<std::string> &t, int32_t &domain,
         }
         net.printers.reserve(net.printers.size() + (size_t)printers);
         for (int64_t i = 0; i < printers; ++i)
-            printer = AddPrinter(net, domain, prefix + "prn" + std::to_string(i), names[(size_t)(i % servers)]);
+            printer
+                = AddPrinter(net, domain, prefix + "prn" + std::to_string(i), names[(size_t)(i % servers)]);
     } else if (cmd == "printer" && t.size() >= 3 && domain >= 0) {
         if (!KeyValues(t, 3, kv))
             return false;
         printer = AddPrinter(net, domain, t[1], t[2]);
         Printer &p = net.printers[printer];
         for (auto &e : kv) {
-            if (e.first == "comment") p.comment = e.second;
-            else if (e.first == "location") p.location = e.second;
-            else if (e.first == "ppm" && ParseNumber(e.second, n)) p.ppm = (uint32_t)n;
-            else if (e.first == "online" && ParseNumber(e.second, n)) p.online = n != 0;
-            else if (e.first == "omit" && ParseSet(e.second, p.omit)) {}
-            else if (e.first == "empty" && ParseSet(e.second, p.empty)) {}
-            else return false;
+            if (e.first == "comment")
+                p.comment = e.second;
+            else if (e.first == "location")
+                p.location = e.second;
+            else if (e.first == "ppm" && ParseNumber(e.second, n))
+                p.ppm = (uint32_t)n;
+            else if (e.first == "online" && ParseNumber(e.second, n))
+                p.online = n != 0;
+            else if (e.first == "omit" && ParseSet(e.second, p.omit)) {
+            } else if (e.first == "empty" && ParseSet(e.second, p.empty)) {
+            } else
+                return false;
         }
     } else if (cmd == "driver" && t.size() >= 2 && printer >= 0) {
         Driver d;
@@ -300,19 +322,26 @@ bool ParseLine(Network &net, const std::vector<std::string> &t, int32_t &domain,
             return false;
         d.platform = (int32_t)n;
         for (auto &e : kv) {
-            static const struct { const char *key; int slot; } kSlots[] = {
-                {"name", kDrvName}, {"path", kDrvPath}, {"data", kDrvData}, {"config", kDrvConfig},
-                {"help", kDrvHelp}, {"monitor", kDrvMonitor}, {"type", kDrvType}, {"env", kDrvEnv}};
+            static const struct {
+                const char *key;
+                int slot;
+            } kSlots[]
+                = {{"name", kDrvName}, {"path", kDrvPath},       {"data", kDrvData}, {"config", kDrvConfig},
+                   {"help", kDrvHelp}, {"monitor", kDrvMonitor}, {"type", kDrvType}, {"env", kDrvEnv}};
             bool known = false;
             for (const auto &s : kSlots)
                 if (e.first == s.key) {
                     d.texts[s.slot] = e.second;
                     known = true;
                 }
-            if (known) continue;
-            if (e.first == "version" && ParseNumber(e.second, n)) d.version = (int32_t)n;
-            else if (e.first == "deps") d.dependents = SplitList(e.second);
-            else return false;
+            if (known)
+                continue;
+            if (e.first == "version" && ParseNumber(e.second, n))
+                d.version = (int32_t)n;
+            else if (e.first == "deps")
+                d.dependents = SplitList(e.second);
+            else
+                return false;
         }
         net.printers[printer].drivers.push_back(d);
     } else if (cmd == "job" && printer >= 0) {
@@ -326,20 +355,32 @@ bool ParseLine(Network &net, const std::vector<std::string> &t, int32_t &domain,
             return false;
         j.number = s.nextJob;
         for (auto &e : kv) {
-            if (e.first == "number" && ParseNumber(e.second, n) && n > 0) j.number = (uint32_t)n;
-            else if (e.first == "owner") j.owner = e.second;
-            else if (e.first == "ownerns" && ParseNumber(e.second, n)) j.ownerNs = (int32_t)n;
-            else if (e.first == "name") { j.hasName = true; j.name = e.second; }
-            else if (e.first == "state" && ParseState(e.second, j.state)) {}
-            else if (e.first == "size" && ParseNumber(e.second, n)) j.size = (uint64_t)n;
-            else if (e.first == "pages" && ParseNumber(e.second, n)) j.pages = (uint32_t)n;
-            else if (e.first == "printed" && ParseNumber(e.second, n)) j.printed = (uint32_t)n;
-            else if (e.first == "priority" && ParseNumber(e.second, n)) j.priority = (uint32_t)n;
-            else if (e.first == "time" && ParseNumber(e.second, n)) j.processingTime = (int32_t)n;
-            else if (e.first == "submitted" && ParseTime(e.second, j.submitted)) j.hasSubmitted = true;
-            else if (e.first == "omit" && ParseSet(e.second, j.omit)) {}
-            else if (e.first == "empty" && ParseSet(e.second, j.empty)) {}
-            else return false;
+            if (e.first == "number" && ParseNumber(e.second, n) && n > 0)
+                j.number = (uint32_t)n;
+            else if (e.first == "owner")
+                j.owner = e.second;
+            else if (e.first == "ownerns" && ParseNumber(e.second, n))
+                j.ownerNs = (int32_t)n;
+            else if (e.first == "name") {
+                j.hasName = true;
+                j.name = e.second;
+            } else if (e.first == "state" && ParseState(e.second, j.state)) {
+            } else if (e.first == "size" && ParseNumber(e.second, n))
+                j.size = (uint64_t)n;
+            else if (e.first == "pages" && ParseNumber(e.second, n))
+                j.pages = (uint32_t)n;
+            else if (e.first == "printed" && ParseNumber(e.second, n))
+                j.printed = (uint32_t)n;
+            else if (e.first == "priority" && ParseNumber(e.second, n))
+                j.priority = (uint32_t)n;
+            else if (e.first == "time" && ParseNumber(e.second, n))
+                j.processingTime = (int32_t)n;
+            else if (e.first == "submitted" && ParseTime(e.second, j.submitted))
+                j.hasSubmitted = true;
+            else if (e.first == "omit" && ParseSet(e.second, j.omit)) {
+            } else if (e.first == "empty" && ParseSet(e.second, j.empty)) {
+            } else
+                return false;
         }
         if (j.state == kStatePaused) {
             j.paused = true;
@@ -356,9 +397,12 @@ bool ParseLine(Network &net, const std::vector<std::string> &t, int32_t &domain,
     return true;
 }
 
-}  // namespace
+} // namespace
 
-Network &Net() { return *g_net; }
+Network &Net()
+{
+    return *g_net;
+}
 
 std::string Lower(const std::string &s)
 {
@@ -483,7 +527,10 @@ int32_t LoadNetwork(const char *description)
     return 0;
 }
 
-const char *DefaultNetworkText() { return kDefaultNetwork; }
+const char *DefaultNetworkText()
+{
+    return kDefaultNetwork;
+}
 
 void ResetNetwork()
 {
@@ -511,11 +558,20 @@ void SetPgrHost(const char *host, int32_t status)
     net.pgrStatus = status;
 }
 
-void SetCallerName(const char *name) { Net().user = name ? name : ""; }
+void SetCallerName(const char *name)
+{
+    Net().user = name ? name : "";
+}
 
-void SetClock(uint32_t ms) { Net().clock = ms; }
+void SetClock(uint32_t ms)
+{
+    Net().clock = ms;
+}
 
-uint32_t Clock() { return Net().clock; }
+uint32_t Clock()
+{
+    return Net().clock;
+}
 
 static Job *FindJobAnywhere(const char *id)
 {
@@ -557,5 +613,5 @@ const char *InternText(const std::string &text)
     return texts->insert(text).first->c_str();
 }
 
-}  // namespace net
-}  // namespace qvsim
+} // namespace net
+} // namespace qvsim

@@ -16,9 +16,18 @@ namespace net {
 
 // Job-state identifiers.
 enum {
-    kStateUnknown = 249, kStatePreProcessing = 250, kStatePending = 251, kStateProcessing = 252,
-    kStateInterrupted = 253, kStateRetained = 254, kStateHeld = 255, kStatePaused = 256,
-    kStateTerminating = 257, kStateRetainted = 258, kStateCompleted = 259, kStatePrinting = 260
+    kStateUnknown = 249,
+    kStatePreProcessing = 250,
+    kStatePending = 251,
+    kStateProcessing = 252,
+    kStateInterrupted = 253,
+    kStateRetained = 254,
+    kStateHeld = 255,
+    kStatePaused = 256,
+    kStateTerminating = 257,
+    kStateRetainted = 258,
+    kStateCompleted = 259,
+    kStatePrinting = 260
 };
 
 // Name-space identifiers of a domain kind (the name part of 3009).
@@ -43,13 +52,13 @@ struct Document {
 struct Job {
     uint32_t number = 0;
     std::string id;
-    std::string printer;            // the printer's name as stored
+    std::string printer; // the printer's name as stored
     std::string owner;
-    int32_t ownerNs = 0;            // name part identifier of the owner, 0 none
+    int32_t ownerNs = 0; // name part identifier of the owner, 0 none
     bool hasName = false;
     std::string name;
-    int32_t state = kStatePending;  // the state of a job that does not advance
-    bool advancing = false;         // moves with the clock once its data is complete
+    int32_t state = kStatePending; // the state of a job that does not advance
+    bool advancing = false;        // moves with the clock once its data is complete
     bool dataComplete = false;
     uint32_t completeAt = 0;
     bool paused = false;
@@ -57,26 +66,26 @@ struct Job {
     uint32_t pausedTotal = 0;
     uint32_t priority = 1;
     bool hasSubmitted = false;
-    int32_t submitted[6] = {};      // day, month, year, hour, minute, second
+    int32_t submitted[6] = {}; // day, month, year, hour, minute, second
     uint64_t size = 0;
     uint32_t pages = 0;
     uint32_t printed = 0;
     int32_t processingTime = 0;
     std::vector<Document> documents;
-    std::set<int32_t> omit, empty;  // attributes left out, or present without a value
+    std::set<int32_t> omit, empty; // attributes left out, or present without a value
 };
 
 struct Driver {
     int32_t platform = 0;
     int32_t version = 0;
-    std::map<int, std::string> texts;       // DriverSlot -> text (absent: no value)
+    std::map<int, std::string> texts; // DriverSlot -> text (absent: no value)
     std::vector<std::string> dependents;
 };
 
 struct Printer {
     std::string name;
-    std::string serverField;        // the server name the name service holds for it
-    int32_t server = -1;            // index of the print server holding it
+    std::string serverField; // the server name the name service holds for it
+    int32_t server = -1;     // index of the print server holding it
     int32_t domain = -1;
     std::string comment = "";
     std::string location = "";
@@ -88,25 +97,25 @@ struct Printer {
 
 struct Server {
     std::string name;
-    std::vector<Job> jobs;          // queue order
+    std::vector<Job> jobs; // queue order
     uint32_t nextJob = 1;
 };
 
 struct Domain {
     int32_t kind = 2;
     std::string name;
-    std::vector<int32_t> printers;  // indices into Network::printers
-    std::vector<int32_t> servers;   // server objects of the domain
-    std::unordered_map<std::string, int32_t> printerByName;    // lower-case name
+    std::vector<int32_t> printers;                          // indices into Network::printers
+    std::vector<int32_t> servers;                           // server objects of the domain
+    std::unordered_map<std::string, int32_t> printerByName; // lower-case name
 };
 
 struct Network {
     bool kindsNull = false;
-    std::vector<int32_t> kinds{0, 1, 2};
+    std::vector<int32_t> kinds {0, 1, 2};
     std::vector<Domain> domains;
     std::vector<Printer> printers;
     std::vector<Server> servers;
-    std::unordered_map<std::string, int32_t> serverByName;     // lower-case name
+    std::unordered_map<std::string, int32_t> serverByName; // lower-case name
     bool pgrSet = false;
     std::string pgrHost;
     int32_t pgrStatus = 0;
@@ -130,5 +139,5 @@ std::string HandleNameService(uint32_t op, Reader &in);
 std::string HandlePrintServer(uint32_t op, Reader &in);
 std::string StatusReply(int32_t status);
 
-}  // namespace net
-}  // namespace qvsim
+} // namespace net
+} // namespace qvsim

@@ -16,21 +16,37 @@ namespace {
 
 // Attribute types the servers read or answer.
 enum {
-    kAttrPrinterName = 244, kAttrRequested = 1001, kAttrObjectClass = 1032, kAttrDomain = 3009,
-    kAttrJobName = 133, kAttrDocumentName = 320,
-    kAttrJobId = 1057, kAttrOwner = 134, kAttrState = 248, kAttrPriority = 241, kAttrSubmitted = 271,
-    kAttrPagesPrinted = 274, kAttrSize = 277, kAttrPosition = 278, kAttrProcessingTime = 283,
+    kAttrPrinterName = 244,
+    kAttrRequested = 1001,
+    kAttrObjectClass = 1032,
+    kAttrDomain = 3009,
+    kAttrJobName = 133,
+    kAttrDocumentName = 320,
+    kAttrJobId = 1057,
+    kAttrOwner = 134,
+    kAttrState = 248,
+    kAttrPriority = 241,
+    kAttrSubmitted = 271,
+    kAttrPagesPrinted = 274,
+    kAttrSize = 277,
+    kAttrPosition = 278,
+    kAttrProcessingTime = 283,
     kAttrTotalPages = 312,
-    kAttrPrinterTitle = 649, kAttrComment = 105, kAttrLocation = 650, kAttrOnline = 869,
-    kAttrJobCount = 3165, kAttrPpm = 653, kAttrDrivers = 3299
+    kAttrPrinterTitle = 649,
+    kAttrComment = 105,
+    kAttrLocation = 650,
+    kAttrOnline = 869,
+    kAttrJobCount = 3165,
+    kAttrPpm = 653,
+    kAttrDrivers = 3299
 };
 enum { kClassJob = 87, kClassPrinter = 88 };
 
-const int32_t kJobAttrs[] = {kAttrJobId, kAttrOwner, kAttrJobName, kAttrState, kAttrPriority, kAttrSubmitted,
-                             kAttrPagesPrinted, kAttrSize, kAttrPosition, kAttrProcessingTime,
-                             kAttrTotalPages};
-const int32_t kPrinterAttrs[] = {kAttrPrinterTitle, kAttrComment, kAttrLocation, kAttrOnline,
-                                 kAttrJobCount, kAttrPpm, kAttrDrivers};
+const int32_t kJobAttrs[]
+    = {kAttrJobId,        kAttrOwner, kAttrJobName,  kAttrState,          kAttrPriority,  kAttrSubmitted,
+       kAttrPagesPrinted, kAttrSize,  kAttrPosition, kAttrProcessingTime, kAttrTotalPages};
+const int32_t kPrinterAttrs[]
+    = {kAttrPrinterTitle, kAttrComment, kAttrLocation, kAttrOnline, kAttrJobCount, kAttrPpm, kAttrDrivers};
 
 struct InAttr {
     int32_t group = 0, type = 0;
@@ -56,8 +72,8 @@ struct OutAttr {
 bool ReadRequest(Reader &in, InRequest &r)
 {
     uint32_t has, count;
-    if (!in.I32(r.type) || !in.U32(has) || !in.Value(r.instanceName) || !in.Value(r.instanceId) ||
-        !in.U32(count))
+    if (!in.I32(r.type) || !in.U32(has) || !in.Value(r.instanceName) || !in.Value(r.instanceId)
+        || !in.U32(count))
         return false;
     r.hasInstance = has != 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -103,7 +119,8 @@ int32_t RequestDomain(const InRequest &r, int32_t *ns)
         return -1;
     int32_t id = kNsDefault;
     const Val &name = dn->sub[1];
-    if (name.syntax == QV_SYNTAX_NAME_OR_OID && !name.sub.empty() && name.sub[0].syntax == QV_SYNTAX_IDENTIFIER)
+    if (name.syntax == QV_SYNTAX_NAME_OR_OID && !name.sub.empty()
+        && name.sub[0].syntax == QV_SYNTAX_IDENTIFIER)
         id = (int32_t)name.sub[0].number;
     if (ns)
         *ns = id;
@@ -174,8 +191,12 @@ void SimTime(uint32_t clockMs, int32_t parts[6])
     ft.dwHighDateTime = t.HighPart;
     SYSTEMTIME st;
     FileTimeToSystemTime(&ft, &st);
-    parts[0] = st.wDay; parts[1] = st.wMonth; parts[2] = st.wYear;
-    parts[3] = st.wHour; parts[4] = st.wMinute; parts[5] = st.wSecond;
+    parts[0] = st.wDay;
+    parts[1] = st.wMonth;
+    parts[2] = st.wYear;
+    parts[3] = st.wHour;
+    parts[4] = st.wMinute;
+    parts[5] = st.wSecond;
 }
 
 uint32_t Position(const Server &server, const Job &job)
@@ -199,10 +220,12 @@ std::vector<OutAttr> JobAttributes(const Server &server, const Job &job, const s
     for (int32_t t : types) {
         if (job.omit.count(t))
             continue;
-        OutAttr a{t, {}};
+        OutAttr a {t, {}};
         if (!job.empty.count(t)) {
             switch (t) {
-            case kAttrJobId: a.values.push_back(MakeJobId(job.id)); break;
+            case kAttrJobId:
+                a.values.push_back(MakeJobId(job.id));
+                break;
             case kAttrOwner: {
                 Val dn;
                 dn.syntax = QV_SYNTAX_DIST_NAME;
@@ -221,8 +244,12 @@ std::vector<OutAttr> JobAttributes(const Server &server, const Job &job, const s
                     continue;
                 a.values.push_back(MakeName(job.name));
                 break;
-            case kAttrState: a.values.push_back(MakeNumber(QV_SYNTAX_IDENTIFIER, state)); break;
-            case kAttrPriority: a.values.push_back(MakeNumber(QV_SYNTAX_PRIORITY, job.priority)); break;
+            case kAttrState:
+                a.values.push_back(MakeNumber(QV_SYNTAX_IDENTIFIER, state));
+                break;
+            case kAttrPriority:
+                a.values.push_back(MakeNumber(QV_SYNTAX_PRIORITY, job.priority));
+                break;
             case kAttrSubmitted: {
                 if (!job.hasSubmitted)
                     continue;
@@ -237,8 +264,12 @@ std::vector<OutAttr> JobAttributes(const Server &server, const Job &job, const s
                 a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL, printed));
                 break;
             }
-            case kAttrSize: a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL64, (int64_t)job.size)); break;
-            case kAttrPosition: a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL, Position(server, job))); break;
+            case kAttrSize:
+                a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL64, (int64_t)job.size));
+                break;
+            case kAttrPosition:
+                a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL, Position(server, job)));
+                break;
             case kAttrProcessingTime: {
                 int32_t secs = job.processingTime;
                 if (job.advancing && job.dataComplete && state != kStatePending && state != kStatePaused)
@@ -246,8 +277,11 @@ std::vector<OutAttr> JobAttributes(const Server &server, const Job &job, const s
                 a.values.push_back(MakeNumber(QV_SYNTAX_DELTA_TIME, secs));
                 break;
             }
-            case kAttrTotalPages: a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL, job.pages)); break;
-            default: continue;
+            case kAttrTotalPages:
+                a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL, job.pages));
+                break;
+            default:
+                continue;
             }
         }
         out.push_back(std::move(a));
@@ -276,15 +310,25 @@ std::vector<OutAttr> PrinterAttributes(const Printer &p, const std::vector<int32
     for (int32_t t : types) {
         if (p.omit.count(t))
             continue;
-        OutAttr a{t, {}};
+        OutAttr a {t, {}};
         if (!p.empty.count(t)) {
             Val desc;
             desc.syntax = QV_SYNTAX_DESCRIPTOR;
             switch (t) {
-            case kAttrPrinterTitle: a.values.push_back(MakeName(p.name)); break;
-            case kAttrComment: desc.text = p.comment; a.values.push_back(desc); break;
-            case kAttrLocation: desc.text = p.location; a.values.push_back(desc); break;
-            case kAttrOnline: a.values.push_back(MakeNumber(QV_SYNTAX_BOOLEAN, p.online ? 1 : 0)); break;
+            case kAttrPrinterTitle:
+                a.values.push_back(MakeName(p.name));
+                break;
+            case kAttrComment:
+                desc.text = p.comment;
+                a.values.push_back(desc);
+                break;
+            case kAttrLocation:
+                desc.text = p.location;
+                a.values.push_back(desc);
+                break;
+            case kAttrOnline:
+                a.values.push_back(MakeNumber(QV_SYNTAX_BOOLEAN, p.online ? 1 : 0));
+                break;
             case kAttrJobCount: {
                 uint32_t n = 0;
                 for (const auto &j : server.jobs)
@@ -293,12 +337,15 @@ std::vector<OutAttr> PrinterAttributes(const Printer &p, const std::vector<int32
                 a.values.push_back(MakeNumber(QV_SYNTAX_CARDINAL, n));
                 break;
             }
-            case kAttrPpm: a.values.push_back(MakeNumber(QV_SYNTAX_POSITIVE_INTEGER, p.ppm)); break;
+            case kAttrPpm:
+                a.values.push_back(MakeNumber(QV_SYNTAX_POSITIVE_INTEGER, p.ppm));
+                break;
             case kAttrDrivers:
                 for (const auto &d : p.drivers)
                     a.values.push_back(DriverValue(d));
                 break;
-            default: continue;
+            default:
+                continue;
             }
         }
         out.push_back(std::move(a));
@@ -318,7 +365,10 @@ void PutObject(std::string &out, const Val &instance, const std::vector<OutAttr>
     }
 }
 
-Val JobInstance(const Server &s, const Job &j) { return MakeInstance(MakeName(s.name), MakeObjId(MakeJobId(j.id))); }
+Val JobInstance(const Server &s, const Job &j)
+{
+    return MakeInstance(MakeName(s.name), MakeObjId(MakeJobId(j.id)));
+}
 
 bool MatchesFilter(const InRequest &r, const Job &job)
 {
@@ -396,13 +446,14 @@ std::string Submit(Reader &in)
         const Val *cls = FirstValue(r, 0, kAttrObjectClass);
         const Val &id = r.instanceId;
         bool printer = cls ? cls->number == kClassPrinter
-                           : id.syntax == QV_SYNTAX_OBJ_IDENTIFICATION && !id.sub.empty() &&
-                                 id.sub[0].syntax == QV_SYNTAX_SIMPLE_NAME;
+                           : id.syntax == QV_SYNTAX_OBJ_IDENTIFICATION && !id.sub.empty()
+                && id.sub[0].syntax == QV_SYNTAX_SIMPLE_NAME;
         if (printer) {
             int32_t domain = RequestDomain(r, nullptr);
             if (domain < 0)
                 return StatusReply(QV_STATUS_UNKNOWN_DOMAIN);
-            std::string name = id.syntax == QV_SYNTAX_OBJ_IDENTIFICATION && !id.sub.empty() ? id.sub[0].text : "";
+            std::string name
+                = id.syntax == QV_SYNTAX_OBJ_IDENTIFICATION && !id.sub.empty() ? id.sub[0].text : "";
             int32_t p = name.empty() ? -1 : FindPrinter(domain, name);
             if (p < 0)
                 return StatusReply(QV_STATUS_UNKNOWN_PRINTER);
@@ -410,7 +461,8 @@ std::string Submit(Reader &in)
             out = StatusReply(0);
             PutU32(out, 1);
             PutObject(out, MakeInstance(MakeName(net.servers[pr.server].name), MakeObjId(MakeName(pr.name))),
-                      PrinterAttributes(pr, Requested(r, kPrinterAttrs, sizeof kPrinterAttrs / sizeof kPrinterAttrs[0])));
+                      PrinterAttributes(
+                          pr, Requested(r, kPrinterAttrs, sizeof kPrinterAttrs / sizeof kPrinterAttrs[0])));
             return out;
         }
         Server *server = nullptr;
@@ -419,8 +471,9 @@ std::string Submit(Reader &in)
             return StatusReply(status);
         out = StatusReply(0);
         PutU32(out, 1);
-        PutObject(out, JobInstance(*server, *job),
-                  JobAttributes(*server, *job, Requested(r, kJobAttrs, sizeof kJobAttrs / sizeof kJobAttrs[0])));
+        PutObject(
+            out, JobInstance(*server, *job),
+            JobAttributes(*server, *job, Requested(r, kJobAttrs, sizeof kJobAttrs / sizeof kJobAttrs[0])));
         return out;
     }
     case DPA_REQUEST_NAME: {
@@ -490,7 +543,7 @@ Job *JobById(const std::string &id)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 std::string HandlePrintServer(uint32_t op, Reader &in)
 {
@@ -514,7 +567,8 @@ std::string HandlePrintServer(uint32_t op, Reader &in)
     case kPushDocument: {
         std::string id, name, bytes;
         uint32_t doc, length, last;
-        if (!in.Str(id) || !in.U32(doc) || !in.U32(length) || !in.U32(last) || !in.Str(name) || !in.Str(bytes))
+        if (!in.Str(id) || !in.U32(doc) || !in.U32(length) || !in.U32(last) || !in.Str(name)
+            || !in.Str(bytes))
             return StatusReply(QV_STATUS_BAD_ARGUMENT);
         Job *job = JobById(id);
         if (!job || doc < 1 || doc > job->documents.size())
@@ -537,5 +591,5 @@ std::string HandlePrintServer(uint32_t op, Reader &in)
     }
 }
 
-}  // namespace net
-}  // namespace qvsim
+} // namespace net
+} // namespace qvsim

@@ -28,7 +28,7 @@ extern const char *const kKindNames[kKindCount];
 int32_t LiveCount(ObjKind kind);
 void Fault(const std::string &what);
 int32_t FaultCount();
-std::string LeakReport();   // live objects by kind and the fault lines
+std::string LeakReport(); // live objects by kind and the fault lines
 void ResetAccounting();
 
 // Client-side state (client_*.cpp).
@@ -48,8 +48,8 @@ public:
     ~CallScope();
     CallScope &Arg(int64_t n);
     CallScope &ArgU(uint32_t n);
-    CallScope &Arg(const char *text);       // quoted, or null
-    CallScope &ArgPtr(const void *p);       // "&" or "null"
+    CallScope &Arg(const char *text); // quoted, or null
+    CallScope &ArgPtr(const void *p); // "&" or "null"
     CallScope &ArgRaw(const std::string &s);
     void Out(const std::string &s);
     void Out(int64_t n) { Out(std::to_string(n)); }
@@ -57,6 +57,7 @@ public:
     bool Injected(int32_t *status);
     int32_t Done(int32_t status);
     const char *Name() const { return name_; }
+
 private:
     const char *name_;
     std::string args_;
@@ -66,4 +67,4 @@ private:
     int nargs_ = 0;
 };
 
-}  // namespace qvsim
+} // namespace qvsim

@@ -75,7 +75,10 @@ std::string Quote(const std::string &text)
     return out + "\"";
 }
 
-static std::string Num(int64_t n) { return std::to_string(n); }
+static std::string Num(int64_t n)
+{
+    return std::to_string(n);
+}
 
 static std::string Parts(const std::vector<int32_t> &parts)
 {
@@ -87,40 +90,61 @@ static std::string Parts(const std::vector<int32_t> &parts)
 
 std::string FormatValue(const Val &v)
 {
-    auto sub = [&](size_t i) { return i < v.sub.size() && v.sub[i].syntax ? FormatValue(v.sub[i]) : std::string("-"); };
+    auto sub = [&](size_t i) {
+        return i < v.sub.size() && v.sub[i].syntax ? FormatValue(v.sub[i]) : std::string("-");
+    };
     switch (v.syntax) {
-    case 0: return "-";
-    case QV_SYNTAX_SIMPLE_NAME: return "SimpleName(" + Num(v.code) + "," + Quote(v.text) + ")";
-    case QV_SYNTAX_TEXT: return "Text(" + Num(v.code) + "," + Quote(v.text) + ")";
-    case QV_SYNTAX_BOOLEAN: return "Bool(" + Num(v.number) + ")";
-    case QV_SYNTAX_CARDINAL: return "Card(" + Num(v.number) + ")";
-    case QV_SYNTAX_DELTA_TIME: return "Delta(" + Num(v.number) + ")";
-    case QV_SYNTAX_LOCALE: return "Locale(" + Parts(v.parts) + ")";
-    case QV_SYNTAX_JOB_IDENTIFIER: return "JobId(" + Quote(v.text) + ")";
+    case 0:
+        return "-";
+    case QV_SYNTAX_SIMPLE_NAME:
+        return "SimpleName(" + Num(v.code) + "," + Quote(v.text) + ")";
+    case QV_SYNTAX_TEXT:
+        return "Text(" + Num(v.code) + "," + Quote(v.text) + ")";
+    case QV_SYNTAX_BOOLEAN:
+        return "Bool(" + Num(v.number) + ")";
+    case QV_SYNTAX_CARDINAL:
+        return "Card(" + Num(v.number) + ")";
+    case QV_SYNTAX_DELTA_TIME:
+        return "Delta(" + Num(v.number) + ")";
+    case QV_SYNTAX_LOCALE:
+        return "Locale(" + Parts(v.parts) + ")";
+    case QV_SYNTAX_JOB_IDENTIFIER:
+        return "JobId(" + Quote(v.text) + ")";
     case QV_SYNTAX_EVENT_PROFILE:
-        return "EventProfile([" + Parts(v.parts) + "]," + Num(v.number) + "," + Num(v.code) + "," + sub(0) +
-               "," + sub(1) + ")";
-    case QV_SYNTAX_DOCUMENT_ID: return "DocId(" + Quote(v.text) + "," + Num(v.number) + ")";
-    case QV_SYNTAX_IDENTIFIER: return "Id(" + Num(v.number) + ")";
-    case QV_SYNTAX_NAME_OR_OID: return "NameOrOID(" + sub(0) + ")";
-    case QV_SYNTAX_DIST_NAME: return "DistName(" + sub(0) + "," + sub(1) + ")";
+        return "EventProfile([" + Parts(v.parts) + "]," + Num(v.number) + "," + Num(v.code) + "," + sub(0)
+            + "," + sub(1) + ")";
+    case QV_SYNTAX_DOCUMENT_ID:
+        return "DocId(" + Quote(v.text) + "," + Num(v.number) + ")";
+    case QV_SYNTAX_IDENTIFIER:
+        return "Id(" + Num(v.number) + ")";
+    case QV_SYNTAX_NAME_OR_OID:
+        return "NameOrOID(" + sub(0) + ")";
+    case QV_SYNTAX_DIST_NAME:
+        return "DistName(" + sub(0) + "," + sub(1) + ")";
     case QV_SYNTAX_DELIVERY_ADDRESS:
         return "DeliveryAddress(" + Num(v.code) + "," + Num(v.code2) + "," + Quote(v.text) + ")";
-    case QV_SYNTAX_OBJ_IDENTIFICATION: return "ObjId(" + sub(0) + ")";
+    case QV_SYNTAX_OBJ_IDENTIFICATION:
+        return "ObjId(" + sub(0) + ")";
     case QV_SYNTAX_DESCRIPTOR:
         return "Descriptor(" + Num(v.code) + "," + Quote(v.text) + "," + Quote(v.text2) + ")";
-    case QV_SYNTAX_PRIORITY: return "Priority(" + Num(v.number) + ")";
-    case QV_SYNTAX_POSITIVE_INTEGER: return "PosInt(" + Num(v.number) + ")";
-    case QV_SYNTAX_CARDINAL64: return "Card64(" + std::to_string((uint64_t)v.number) + ")";
-    case QV_SYNTAX_GENERALIZED_TIME: return "Time(" + Parts(v.parts) + ")";
+    case QV_SYNTAX_PRIORITY:
+        return "Priority(" + Num(v.number) + ")";
+    case QV_SYNTAX_POSITIVE_INTEGER:
+        return "PosInt(" + Num(v.number) + ")";
+    case QV_SYNTAX_CARDINAL64:
+        return "Card64(" + std::to_string((uint64_t)v.number) + ")";
+    case QV_SYNTAX_GENERALIZED_TIME:
+        return "Time(" + Parts(v.parts) + ")";
     case QV_SYNTAX_DRIVER_INFO: {
         std::string s = "DriverInfo(" + Num(v.number) + "," + Num(v.code);
         for (size_t i = 0; i < v.sub.size(); ++i)
             s += "," + sub(i);
         return s + ")";
     }
-    case QV_SYNTAX_OBJECT_INSTANCE: return "Instance(" + sub(0) + "," + sub(1) + ")";
-    default: return "Syntax" + Num(v.syntax) + "()";
+    case QV_SYNTAX_OBJECT_INSTANCE:
+        return "Instance(" + sub(0) + "," + sub(1) + ")";
+    default:
+        return "Syntax" + Num(v.syntax) + "()";
     }
 }
 
@@ -193,8 +217,8 @@ bool Reader::Value(Val &v, int depth)
 {
     const int kMaxDepth = 16;
     uint32_t lo, hi, n;
-    if (depth > kMaxDepth || !I32(v.syntax) || !I32(v.code) || !I32(v.code2) || !U32(lo) || !U32(hi) ||
-        !Str(v.text) || !Str(v.text2) || !U32(n) || n > data_.size())
+    if (depth > kMaxDepth || !I32(v.syntax) || !I32(v.code) || !I32(v.code2) || !U32(lo) || !U32(hi)
+        || !Str(v.text) || !Str(v.text2) || !U32(n) || n > data_.size())
         return false;
     v.number = (int64_t)(((uint64_t)hi << 32) | lo);
     v.parts.resize(n);
@@ -210,4 +234,4 @@ bool Reader::Value(Val &v, int depth)
     return true;
 }
 
-}  // namespace qvsim
+} // namespace qvsim

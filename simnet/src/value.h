@@ -23,7 +23,7 @@ namespace qvsim {
 //     sub[8..] dependent files
 //   ObjectInstance: sub[0] server name, sub[1] identification
 struct Val {
-    int32_t syntax = 0;         // 0: none
+    int32_t syntax = 0; // 0: none
     int32_t code = 0;
     int32_t code2 = 0;
     int64_t number = 0;
@@ -34,12 +34,19 @@ struct Val {
 };
 
 enum DriverSlot {
-    kDrvName = 0, kDrvPath, kDrvData, kDrvConfig, kDrvHelp, kDrvMonitor, kDrvType, kDrvEnv,
+    kDrvName = 0,
+    kDrvPath,
+    kDrvData,
+    kDrvConfig,
+    kDrvHelp,
+    kDrvMonitor,
+    kDrvType,
+    kDrvEnv,
     kDrvFirstDependent
 };
 
 Val MakeNumber(int32_t syntax, int64_t number);
-Val MakeName(const std::string &text);               // SimpleName code 5
+Val MakeName(const std::string &text); // SimpleName code 5
 Val MakeText(const std::string &text, int32_t code = 5);
 Val MakeJobId(const std::string &id);
 Val MakeObjId(const Val &inner);
@@ -60,15 +67,23 @@ void PutVal(std::string &out, const Val &v);
 
 class Reader {
 public:
-    explicit Reader(std::string data) : data_(std::move(data)) {}
+    explicit Reader(std::string data) : data_(std::move(data)) { }
     bool U32(uint32_t &x);
-    bool I32(int32_t &x) { uint32_t u; if (!U32(u)) return false; x = (int32_t)u; return true; }
+    bool I32(int32_t &x)
+    {
+        uint32_t u;
+        if (!U32(u))
+            return false;
+        x = (int32_t)u;
+        return true;
+    }
     bool Str(std::string &s);
     bool Value(Val &v, int depth = 0);
     bool AtEnd() const { return pos_ == data_.size(); }
+
 private:
     std::string data_;
     size_t pos_ = 0;
 };
 
-}  // namespace qvsim
+} // namespace qvsim

@@ -48,8 +48,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-BoxCapture::BoxCapture()
-    : hook_(SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId()))
+BoxCapture::BoxCapture() : hook_(SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId()))
 {
     g_hook = hook_;
     g_boxes.clear();

@@ -15,7 +15,7 @@ struct CapturedBox {
     std::string text;
     std::string caption;
     HWND owner = nullptr;
-    bool okOnly = false;   /* an OK button and no other */
+    bool okOnly = false; /* an OK button and no other */
 };
 
 class BoxCapture {

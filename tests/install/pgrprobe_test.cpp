@@ -62,7 +62,8 @@ std::set<std::string> ImportsFrom(HMODULE module, const char *library, std::set<
             if (IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal))
                 names.insert("#ordinal");
             else
-                names.insert(reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + thunk->u1.AddressOfData)->Name);
+                names.insert(
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + thunk->u1.AddressOfData)->Name);
         }
     }
     return names;
@@ -96,7 +97,7 @@ TEST_F(PgrProbeTest, CopiesWhatTheNameServiceAnswers)
 {
     struct Case {
         const char *name;
-        const char *host;   // null: the name service leaves the answer null
+        const char *host; // null: the name service leaves the answer null
         int32_t status;
         int result;
     };
@@ -153,7 +154,7 @@ TEST_F(PgrProbeTest, NullBufferIsRefusedWithoutAsking)
 TEST_F(PgrProbeTest, ImportsOnlyNsLocatePgr)
 {
     std::set<std::string> libraries;
-    EXPECT_EQ(std::set<std::string>{"NS_LocatePGR"}, ImportsFrom(module_, "qvcore.dll", &libraries));
+    EXPECT_EQ(std::set<std::string> {"NS_LocatePGR"}, ImportsFrom(module_, "qvcore.dll", &libraries));
     for (const char *other : {"qvdpa.dll", "qvattr.dll", "qvsimnet.dll"})
         for (const std::string &lib : libraries)
             EXPECT_NE(0, lstrcmpiA(lib.c_str(), other)) << lib;

@@ -39,7 +39,7 @@ enum class Op { Backup, Restore };
 struct Step {
     Op op;
     int result;
-    const char *message;   // the one box expected, or null for none
+    const char *message; // the one box expected, or null for none
 };
 
 std::vector<BYTE> Pattern(size_t bytes)
@@ -85,12 +85,16 @@ RegTree RichTree()
         .Value(L"Large", REG_BINARY, Pattern(100000))
         .Text(std::wstring(kLongestName, L'n'), L"longest name");
     tree.Sub(L"Driver", RegTree::Classed(L"DriverClass").Text(L"File", L"nwdrv.dll").Dword(L"Version", 4));
-    tree.Sub(L"Ports", RegTree{}
-                           .Sub(L"LPT1", RegTree::Classed(L"PortClass").Text(L"Queue", L"Q1"))
-                           .Sub(L"Empty", RegTree{}));
-    tree.Sub(L"A", RegTree::Classed(L"ClassA").Dword(L"a", 1).Sub(
-                       L"B", RegTree{}.Dword(L"b", 2).Sub(
-                                 L"C", RegTree::Classed(std::wstring(kLongestName, L'c')).Value(L"Zero", REG_BINARY, {}))));
+    tree.Sub(L"Ports",
+             RegTree {}
+                 .Sub(L"LPT1", RegTree::Classed(L"PortClass").Text(L"Queue", L"Q1"))
+                 .Sub(L"Empty", RegTree {}));
+    tree.Sub(
+        L"A",
+        RegTree::Classed(L"ClassA").Dword(L"a", 1).Sub(
+            L"B",
+            RegTree {}.Dword(L"b", 2).Sub(
+                L"C", RegTree::Classed(std::wstring(kLongestName, L'c')).Value(L"Zero", REG_BINARY, {}))));
     return tree;
 }
 
@@ -118,9 +122,15 @@ RegTree DeepTree()
         RegTree &key = *keys[i % keys.size()];
         std::wstring name = L"V" + std::to_wstring(i);
         switch (i % 3) {
-        case 0: key.Dword(name, i); break;
-        case 1: key.Text(name, L"text " + std::to_wstring(i)); break;
-        default: key.Value(name, REG_BINARY, Pattern(i % 50)); break;
+        case 0:
+            key.Dword(name, i);
+            break;
+        case 1:
+            key.Text(name, L"text " + std::to_wstring(i));
+            break;
+        default:
+            key.Value(name, REG_BINARY, Pattern(i % 50));
+            break;
         }
     }
     return top;
@@ -153,7 +163,7 @@ protected:
         DeleteTree(HKEY_LOCAL_MACHINE, kProviderPath);
         DeleteTree(HKEY_USERS, kProviderName);
         DeleteTree(HKEY_CURRENT_USER, kScratchPath);
-        ASSERT_EQ(ERROR_SUCCESS, WriteTree(HKEY_LOCAL_MACHINE, kProvidersPath, RegTree{}));
+        ASSERT_EQ(ERROR_SUCCESS, WriteTree(HKEY_LOCAL_MACHINE, kProvidersPath, RegTree {}));
     }
 
     void TearDown() override
@@ -246,16 +256,21 @@ TEST_F(ProvKeepTest, TreeSixLevelsDeepWithThousandValuesCopiesCompletely)
 TEST_F(ProvKeepTest, CasesWithMessagesAndMerges)
 {
     const RegTree full = RichTree();
-    const RegTree valuesOnly = RegTree{}.Text(L"Name", L"nwpp32.dll").Value(L"Zero", REG_SZ, {});
-    const RegTree subkeysOnly = RegTree{}.Sub(L"Driver", RegTree::Classed(L"DriverClass").Dword(L"Version", 4))
+    const RegTree valuesOnly = RegTree {}.Text(L"Name", L"nwpp32.dll").Value(L"Zero", REG_SZ, {});
+    const RegTree subkeysOnly = RegTree {}
+                                    .Sub(L"Driver", RegTree::Classed(L"DriverClass").Dword(L"Version", 4))
                                     .Sub(L"Empty", RegTree::Classed(L"EmptyClass"));
     // Restore into a provider key that exists: same names are overwritten,
     // everything else there stays; a key without values changes no values.
-    const RegTree existing = RegTree{}.Text(L"Keep", L"mine").Text(L"Shared", L"old")
-                                 .Sub(L"Sub", RegTree{}.Text(L"Own", L"stays"));
-    const RegTree kept = RegTree{}.Text(L"Shared", L"new").Sub(L"Sub", RegTree{})
+    const RegTree existing = RegTree {}
+                                 .Text(L"Keep", L"mine")
+                                 .Text(L"Shared", L"old")
+                                 .Sub(L"Sub", RegTree {}.Text(L"Own", L"stays"));
+    const RegTree kept = RegTree {}
+                             .Text(L"Shared", L"new")
+                             .Sub(L"Sub", RegTree {})
                              .Sub(L"New", RegTree::Classed(L"NewClass").Dword(L"n", 1));
-    const RegTree stale = RegTree{}.Text(L"Stale", L"from an earlier backup");
+    const RegTree stale = RegTree {}.Text(L"Stale", L"from an earlier backup");
 
     struct Case {
         const char *name;
@@ -264,22 +279,54 @@ TEST_F(ProvKeepTest, CasesWithMessagesAndMerges)
         std::optional<RegTree> providerAfter, savedAfter;
     };
     const Case cases[] = {
-        {"backup without a provider key", std::nullopt, std::nullopt,
-         {{Op::Backup, ERROR_SUCCESS, kOpenFailed}}, std::nullopt, RegTree{}},
-        {"restore without a saved copy", std::nullopt, std::nullopt,
-         {{Op::Restore, ERROR_SUCCESS, kOpenFailed}}, RegTree{}, std::nullopt},
-        {"restore after a backup of a missing provider key", std::nullopt, std::nullopt,
-         {{Op::Backup, ERROR_SUCCESS, kOpenFailed}, {Op::Restore, ERROR_SUCCESS, nullptr}}, RegTree{}, RegTree{}},
-        {"backup twice", full, std::nullopt,
-         {{Op::Backup, ERROR_SUCCESS, nullptr}, {Op::Backup, ERROR_SUCCESS, kOpenFailed}}, std::nullopt, full},
-        {"values and no subkeys", valuesOnly, std::nullopt,
-         {{Op::Backup, ERROR_SUCCESS, nullptr}, {Op::Restore, ERROR_SUCCESS, nullptr}}, valuesOnly, valuesOnly},
-        {"subkeys and no values", subkeysOnly, std::nullopt,
-         {{Op::Backup, ERROR_SUCCESS, nullptr}, {Op::Restore, ERROR_SUCCESS, nullptr}}, subkeysOnly, subkeysOnly},
-        {"restore merges into an existing provider key", existing, kept,
-         {{Op::Restore, ERROR_SUCCESS, nullptr}}, RegTree(existing).Merge(kept), kept},
-        {"backup merges into an existing saved copy", full, stale,
-         {{Op::Backup, ERROR_SUCCESS, nullptr}}, std::nullopt, RegTree(stale).Merge(full)},
+        {"backup without a provider key",
+         std::nullopt,
+         std::nullopt,
+         {{Op::Backup, ERROR_SUCCESS, kOpenFailed}},
+         std::nullopt,
+         RegTree {}},
+        {"restore without a saved copy",
+         std::nullopt,
+         std::nullopt,
+         {{Op::Restore, ERROR_SUCCESS, kOpenFailed}},
+         RegTree {},
+         std::nullopt},
+        {"restore after a backup of a missing provider key",
+         std::nullopt,
+         std::nullopt,
+         {{Op::Backup, ERROR_SUCCESS, kOpenFailed}, {Op::Restore, ERROR_SUCCESS, nullptr}},
+         RegTree {},
+         RegTree {}},
+        {"backup twice",
+         full,
+         std::nullopt,
+         {{Op::Backup, ERROR_SUCCESS, nullptr}, {Op::Backup, ERROR_SUCCESS, kOpenFailed}},
+         std::nullopt,
+         full},
+        {"values and no subkeys",
+         valuesOnly,
+         std::nullopt,
+         {{Op::Backup, ERROR_SUCCESS, nullptr}, {Op::Restore, ERROR_SUCCESS, nullptr}},
+         valuesOnly,
+         valuesOnly},
+        {"subkeys and no values",
+         subkeysOnly,
+         std::nullopt,
+         {{Op::Backup, ERROR_SUCCESS, nullptr}, {Op::Restore, ERROR_SUCCESS, nullptr}},
+         subkeysOnly,
+         subkeysOnly},
+        {"restore merges into an existing provider key",
+         existing,
+         kept,
+         {{Op::Restore, ERROR_SUCCESS, nullptr}},
+         RegTree(existing).Merge(kept),
+         kept},
+        {"backup merges into an existing saved copy",
+         full,
+         stale,
+         {{Op::Backup, ERROR_SUCCESS, nullptr}},
+         std::nullopt,
+         RegTree(stale).Merge(full)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -301,24 +348,27 @@ TEST_F(ProvKeepTest, CopyFailingMidwayKeepsProviderKey)
     const std::wstring tooLong(kLongestName + 1, L'x');
     struct Case {
         const char *name;
-        std::function<void(RegTree &)> change;   // applied to the rich tree
-        std::function<void()> prepare;           // run before the backup
+        std::function<void(RegTree &)> change; // applied to the rich tree
+        std::function<void()> prepare;         // run before the backup
     };
     const Case cases[] = {
-        {"value name too long in the provider key",
-         [&](RegTree &t) { t.Text(tooLong, L"unreadable"); }, [] {}},
+        {"value name too long in the provider key", [&](RegTree &t) { t.Text(tooLong, L"unreadable"); },
+         [] {}},
         {"value name too long three levels down",
-         [&](RegTree &t) { t.subkeys[L"A"].subkeys[L"B"].subkeys[L"C"].Text(tooLong, L"unreadable"); }, [] {}},
+         [&](RegTree &t) { t.subkeys[L"A"].subkeys[L"B"].subkeys[L"C"].Text(tooLong, L"unreadable"); },
+         [] {}},
         {"class too long two levels down",
          [&](RegTree &t) { t.subkeys[L"A"].subkeys[L"B"].keyClass = tooLong; }, [] {}},
         {"subkey that cannot be created in the saved copy", [](RegTree &) {},
          [] {
              // A volatile key can hold no lasting subkey: creating A\B fails.
              HKEY saved = nullptr, volatileKey = nullptr;
-             ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_USERS, kProviderName.c_str(), 0, nullptr, 0,
-                                                      KEY_ALL_ACCESS, nullptr, &saved, nullptr));
-             ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(saved, L"A", 0, nullptr, REG_OPTION_VOLATILE,
-                                                      KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr));
+             ASSERT_EQ(ERROR_SUCCESS,
+                       RegCreateKeyExW(HKEY_USERS, kProviderName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                       nullptr, &saved, nullptr));
+             ASSERT_EQ(ERROR_SUCCESS,
+                       RegCreateKeyExW(saved, L"A", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                       &volatileKey, nullptr));
              RegCloseKey(volatileKey);
              RegCloseKey(saved);
          }},
@@ -351,8 +401,9 @@ TEST_F(ProvKeepTest, ProvidersKeyThatCannotBeOpened)
     Put(HKEY_LOCAL_MACHINE, kProviderPath, original);
     // The machine key as this process sees it, without a providers key.
     HKEY emptyMachine = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (kScratchPath + L"\\Machine").c_str(), 0,
-                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &emptyMachine, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_CURRENT_USER, (kScratchPath + L"\\Machine").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &emptyMachine, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, emptyMachine));
     Run({Op::Backup, IDOK, kOpenFailed});
     Run({Op::Restore, IDOK, kOpenFailed});
@@ -361,7 +412,7 @@ TEST_F(ProvKeepTest, ProvidersKeyThatCannotBeOpened)
 
     EXPECT_EQ("", FirstDifference(original, Provider(), true));
     EXPECT_FALSE(Saved().has_value());
-    EXPECT_EQ("", FirstDifference(RegTree{}, ReadTree(HKEY_CURRENT_USER, kScratchPath + L"\\Machine")));
+    EXPECT_EQ("", FirstDifference(RegTree {}, ReadTree(HKEY_CURRENT_USER, kScratchPath + L"\\Machine")));
 }
 
 TEST_F(ProvKeepTest, KeysThatCannotBeCreated)
@@ -370,29 +421,31 @@ TEST_F(ProvKeepTest, KeysThatCannotBeCreated)
     // Lasting keys cannot be created under a volatile one.
     auto volatileKey = [](const std::wstring &path) {
         HKEY key = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                                 REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr));
         return key;
     };
     {
         SCOPED_TRACE("backup: the saved copy");
         Put(HKEY_LOCAL_MACHINE, kProviderPath, original);
-        ASSERT_EQ(ERROR_SUCCESS, WriteTree(HKEY_CURRENT_USER, kScratchPath, RegTree{}));
+        ASSERT_EQ(ERROR_SUCCESS, WriteTree(HKEY_CURRENT_USER, kScratchPath, RegTree {}));
         HKEY users = volatileKey(kScratchPath + L"\\Users");
         ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_USERS, users));
         Run({Op::Backup, ERROR_SUCCESS, kCreateFailed});
         ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_USERS, nullptr));
         RegCloseKey(users);
         EXPECT_EQ("", FirstDifference(original, Provider(), true));
-        EXPECT_EQ("", FirstDifference(RegTree{}, ReadTree(HKEY_CURRENT_USER, kScratchPath + L"\\Users")));
+        EXPECT_EQ("", FirstDifference(RegTree {}, ReadTree(HKEY_CURRENT_USER, kScratchPath + L"\\Users")));
     }
     {
         SCOPED_TRACE("restore: the provider key");
         DeleteTree(HKEY_LOCAL_MACHINE, kProviderPath);
         Put(HKEY_USERS, kProviderName, original);
         const std::wstring machine = kScratchPath + L"\\Machine";
-        ASSERT_EQ(ERROR_SUCCESS, WriteTree(HKEY_CURRENT_USER, machine + L"\\SYSTEM\\CurrentControlSet\\Control\\Print",
-                                           RegTree{}));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  WriteTree(HKEY_CURRENT_USER, machine + L"\\SYSTEM\\CurrentControlSet\\Control\\Print",
+                            RegTree {}));
         HKEY providers = volatileKey(machine + L"\\" + kProvidersPath);
         RegCloseKey(providers);
         HKEY root = nullptr;
@@ -402,7 +455,8 @@ TEST_F(ProvKeepTest, KeysThatCannotBeCreated)
         ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr));
         RegCloseKey(root);
         EXPECT_EQ("", FirstDifference(original, Saved(), true));
-        EXPECT_EQ("", FirstDifference(RegTree{}, ReadTree(HKEY_CURRENT_USER, machine + L"\\" + kProvidersPath)));
+        EXPECT_EQ("",
+                  FirstDifference(RegTree {}, ReadTree(HKEY_CURRENT_USER, machine + L"\\" + kProvidersPath)));
     }
 }
 

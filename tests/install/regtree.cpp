@@ -23,8 +23,9 @@ RegTree ReadOpen(HKEY key)
     // buffer, so the class is read into a buffer of the largest size.
     std::vector<wchar_t> cls(kMaxNameChars + 1);
     DWORD classChars = static_cast<DWORD>(cls.size());
-    if (RegQueryInfoKeyW(key, cls.data(), &classChars, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+    if (RegQueryInfoKeyW(key, cls.data(), &classChars, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr)
+        == ERROR_SUCCESS)
         tree.keyClass.assign(cls.data(), classChars);
 
     std::vector<wchar_t> name(kMaxNameChars + 1);
@@ -32,13 +33,16 @@ RegTree ReadOpen(HKEY key)
     for (DWORD i = 0;; ++i) {
         DWORD nameChars = static_cast<DWORD>(name.size());
         DWORD type = 0, bytes = static_cast<DWORD>(data.size());
-        if (RegEnumValueW(key, i, name.data(), &nameChars, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS)
+        if (RegEnumValueW(key, i, name.data(), &nameChars, nullptr, &type, data.data(), &bytes)
+            != ERROR_SUCCESS)
             break;
-        tree.values[std::wstring(name.data(), nameChars)] = RegValue{type, {data.begin(), data.begin() + bytes}};
+        tree.values[std::wstring(name.data(), nameChars)]
+            = RegValue {type, {data.begin(), data.begin() + bytes}};
     }
     for (DWORD i = 0;; ++i) {
         DWORD nameChars = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExW(key, i, name.data(), &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExW(key, i, name.data(), &nameChars, nullptr, nullptr, nullptr, nullptr)
+            != ERROR_SUCCESS)
             break;
         std::wstring sub(name.data(), nameChars);
         HKEY child = nullptr;
@@ -60,9 +64,10 @@ LONG WriteOpen(HKEY key, const RegTree &tree)
     }
     for (const auto &[name, sub] : tree.subkeys) {
         HKEY child = nullptr;
-        LONG rc = RegCreateKeyExW(key, name.c_str(), 0,
-                                  sub.keyClass.empty() ? nullptr : const_cast<wchar_t *>(sub.keyClass.c_str()),
-                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+        LONG rc
+            = RegCreateKeyExW(key, name.c_str(), 0,
+                              sub.keyClass.empty() ? nullptr : const_cast<wchar_t *>(sub.keyClass.c_str()),
+                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &child, nullptr);
         if (rc != ERROR_SUCCESS)
             return rc;
         rc = WriteOpen(child, sub);
@@ -77,7 +82,8 @@ std::string Compare(const RegTree &expected, const RegTree &actual, const std::w
 {
     std::ostringstream out;
     if (withClass && expected.keyClass != actual.keyClass) {
-        out << Narrow(where) << ": class '" << Narrow(expected.keyClass) << "' became '" << Narrow(actual.keyClass) << "'";
+        out << Narrow(where) << ": class '" << Narrow(expected.keyClass) << "' became '"
+            << Narrow(actual.keyClass) << "'";
         return out.str();
     }
     for (const auto &[name, value] : expected.values) {
@@ -85,7 +91,8 @@ std::string Compare(const RegTree &expected, const RegTree &actual, const std::w
         if (it == actual.values.end())
             out << Narrow(where) << ": value '" << Narrow(name) << "' missing";
         else if (it->second.type != value.type)
-            out << Narrow(where) << ": value '" << Narrow(name) << "' type " << value.type << " became " << it->second.type;
+            out << Narrow(where) << ": value '" << Narrow(name) << "' type " << value.type << " became "
+                << it->second.type;
         else if (it->second.data != value.data)
             out << Narrow(where) << ": value '" << Narrow(name) << "' data of " << value.data.size()
                 << " bytes became " << it->second.data.size() << " other bytes";
@@ -120,7 +127,7 @@ RegTree RegTree::Classed(const std::wstring &keyClass)
 
 RegTree &RegTree::Value(const std::wstring &name, DWORD type, std::vector<BYTE> data)
 {
-    values[name] = RegValue{type, std::move(data)};
+    values[name] = RegValue {type, std::move(data)};
     return *this;
 }
 
@@ -212,12 +219,13 @@ void DeleteTree(HKEY root, const std::wstring &path)
     std::vector<wchar_t> name(kMaxNameChars + 1);
     for (;;) {
         DWORD nameChars = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExW(key, 0, name.data(), &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExW(key, 0, name.data(), &nameChars, nullptr, nullptr, nullptr, nullptr)
+            != ERROR_SUCCESS)
             break;
         const std::wstring child(name.data(), nameChars);
         DeleteTree(key, child);
         if (ReadTree(key, child))
-            break;   // could not be deleted: stop rather than loop
+            break; // could not be deleted: stop rather than loop
     }
     RegCloseKey(key);
     RegDeleteKeyW(root, path.c_str());

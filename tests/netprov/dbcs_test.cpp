@@ -19,9 +19,14 @@ std::string EdgeNetwork()
 {
     return "kinds 0 2\n"
            "domain 2 sales\n"
-           "printer " + kPrinterBackslash + " " + kServerBackslash + "\n"
-           "printer q " + kServerDot + "\n"
-           "printer " + kLongPrinter + " " + kLongServer + "\n";
+           "printer "
+        + kPrinterBackslash + " " + kServerBackslash
+        + "\n"
+          "printer q "
+        + kServerDot
+        + "\n"
+          "printer "
+        + kLongPrinter + " " + kLongServer + "\n";
 }
 
 class NetProvDbcsTest : public NetProvTest {
@@ -63,18 +68,18 @@ TEST_F(NetProvDbcsTest, DomainListingSplitsNamesAtWholeCharacters)
     HANDLE h = Open(kProviderName, "~Aa.sales");
     EnumAll all = ReadAll(host, h, 300);
     EXPECT_EQ("", all.fault);
-    EXPECT_EQ((std::vector<std::string>{printer1, printer2, printer3, server1, server2, server3}),
+    EXPECT_EQ((std::vector<std::string> {printer1, printer2, printer3, server1, server2, server3}),
               Names(all.records));
 
     // Each server container opens that server's printers.
-    const std::pair<std::string, std::string> servers[] = {
-        {server1, printer1}, {server2, printer2}, {server3, printer3}};
+    const std::pair<std::string, std::string> servers[]
+        = {{server1, printer1}, {server2, printer2}, {server3, printer3}};
     for (const auto &s : servers) {
         SCOPED_TRACE(s.first);
         HANDLE server = Open(kProviderName, s.first.c_str());
         EnumAll printers = ReadAll(host, server, 1024);
         EXPECT_EQ("", printers.fault);
-        EXPECT_EQ(std::vector<std::string>{s.second}, Names(printers.records));
+        EXPECT_EQ(std::vector<std::string> {s.second}, Names(printers.records));
     }
 
     // Display names.
@@ -98,4 +103,4 @@ TEST_F(NetProvDbcsTest, LeadByteAtTheEndOfANameStandsAlone)
     EXPECT_EQ(DWORD(WN_NOT_CONTAINER), host.open(kProviderName, "~Aas\x81", &h));
 }
 
-}  // namespace
+} // namespace

@@ -13,8 +13,10 @@ TEST_F(NetProvTest, ExportsByNameAndOrdinal)
         WORD ordinal;
     };
     const Export exports[] = {
-        {"NPGetCaps", NP_ORDINAL_GETCAPS},   {"NPOpenEnum", NP_ORDINAL_OPENENUM},
-        {"NPEnumResource", NP_ORDINAL_ENUMRESOURCE}, {"NPCloseEnum", NP_ORDINAL_CLOSEENUM},
+        {"NPGetCaps", NP_ORDINAL_GETCAPS},
+        {"NPOpenEnum", NP_ORDINAL_OPENENUM},
+        {"NPEnumResource", NP_ORDINAL_ENUMRESOURCE},
+        {"NPCloseEnum", NP_ORDINAL_CLOSEENUM},
         {"NPFormatNetworkName", NP_ORDINAL_FORMATNETWORKNAME},
     };
     for (const Export &e : exports) {
@@ -30,10 +32,17 @@ TEST_F(NetProvTest, GetCapsAnswers)
     const struct {
         DWORD index, answer;
     } cases[] = {
-        {WNNC_SPEC_VERSION, 0x00050001}, {WNNC_NET_TYPE, 0x00500000},
-        {WNNC_DRIVER_VERSION, 0x00010000}, {WNNC_DIALOG, WNNC_DLG_FORMATNETWORKNAME},
-        {WNNC_ENUMERATION, WNNC_ENUM_GLOBAL}, {WNNC_USER, 0}, {WNNC_CONNECTION, 0},
-        {WNNC_ADMIN, 0}, {WNNC_START, 0}, {0, 0}, {0xFFFFFFFF, 0},
+        {WNNC_SPEC_VERSION, 0x00050001},
+        {WNNC_NET_TYPE, 0x00500000},
+        {WNNC_DRIVER_VERSION, 0x00010000},
+        {WNNC_DIALOG, WNNC_DLG_FORMATNETWORKNAME},
+        {WNNC_ENUMERATION, WNNC_ENUM_GLOBAL},
+        {WNNC_USER, 0},
+        {WNNC_CONNECTION, 0},
+        {WNNC_ADMIN, 0},
+        {WNNC_START, 0},
+        {0, 0},
+        {0xFFFFFFFF, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.index);
@@ -75,7 +84,7 @@ TEST_F(NetProvTest, RouterWithoutNameLeavesItEmpty)
     ASSERT_EQ(1u, call.records.size());
     EXPECT_EQ("", call.records[0].remote);
     EXPECT_EQ("", call.records[0].provider);
-    EXPECT_EQ(64u - 35u, call.freeBytes);   // 32-byte record and three terminators
+    EXPECT_EQ(64u - 35u, call.freeBytes); // 32-byte record and three terminators
 }
 
 TEST_F(NetProvTest, StringTableHoldsTheKindLabels)
@@ -108,4 +117,4 @@ TEST_F(NetProvTest, DetachStopsTheNameServiceStartedOrNot)
     ASSERT_TRUE(host.load());
 }
 
-}  // namespace
+} // namespace

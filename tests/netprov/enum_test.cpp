@@ -19,7 +19,7 @@ std::vector<std::string> ReadNames(RouterHost &host, HANDLE h)
 }
 
 struct FieldCase {
-    const char *remote;       // container opened (null: the provider's entry)
+    const char *remote; // container opened (null: the provider's entry)
     DWORD type, displayType, usage;
 };
 
@@ -63,8 +63,8 @@ TEST_F(NetProvTest, RecordFieldsByLevel)
 struct DemandCase {
     const char *provider;
     const char *remote;
-    std::string first;   // the first record's remote name
-    DWORD demand;        // what a call reports for it
+    std::string first; // the first record's remote name
+    DWORD demand;      // what a call reports for it
 };
 
 TEST_F(NetProvTest, TooSmallBufferReportsTheDemandAndKeepsTheRecord)
@@ -120,8 +120,8 @@ TEST_F(NetProvTest, FullBufferEndsTheCallAndTheNextStartsWithTheItemLeft)
     struct Case {
         const char *remote;
         std::vector<std::string> names;
-        size_t fitting;    // records the first buffer is sized for
-        DWORD slack;       // bytes a level asks above a record
+        size_t fitting; // records the first buffer is sized for
+        DWORD slack;    // bytes a level asks above a record
     };
     const Case cases[] = {
         {"~Aa.", {"~Aa.sales", "~Aa.empty", "~Aa.mixed"}, 1, 1},
@@ -129,11 +129,13 @@ TEST_F(NetProvTest, FullBufferEndsTheCallAndTheNextStartsWithTheItemLeft)
         {"~Aa.sales",
          {"\\\\srv1.sales\\lp1", "\\\\srv2.sales\\lp2", "\\\\srv1.sales\\lp3", "~Aasrv1.sales",
           "~Aasrv2.sales"},
-         2, 0},
+         2,
+         0},
         {"~Aa.sales",
          {"\\\\srv1.sales\\lp1", "\\\\srv2.sales\\lp2", "\\\\srv1.sales\\lp3", "~Aasrv1.sales",
           "~Aasrv2.sales"},
-         4, 0},   // ends inside the server phase
+         4,
+         0}, // ends inside the server phase
         {"~Aasrv1.sales", {"\\\\srv1.sales\\lp1", "\\\\srv1.sales\\lp3"}, 1, 0},
     };
     for (const Case &c : cases) {
@@ -143,7 +145,7 @@ TEST_F(NetProvTest, FullBufferEndsTheCallAndTheNextStartsWithTheItemLeft)
         DWORD size = 0;
         for (size_t i = 0; i < c.fitting; ++i)
             size += RecordBytes(c.names[i], p);
-        size += c.slack;   // the last record's demand; too little for the next
+        size += c.slack; // the last record's demand; too little for the next
         EnumCall first = CallEnum(host, h, kAll, size);
         ASSERT_EQ(DWORD(WN_SUCCESS), first.status);
         EXPECT_EQ("", first.layoutFault);
@@ -165,19 +167,19 @@ TEST_F(NetProvTest, FullBufferEndsTheCallAndTheNextStartsWithTheItemLeft)
 TEST_F(NetProvTest, ServersComeOnceEachInFirstSeenOrder)
 {
     HANDLE h = Open(kProviderName, "~Aa.sales");
-    EXPECT_EQ((std::vector<std::string>{"\\\\srv1.sales\\lp1", "\\\\srv2.sales\\lp2",
-                                        "\\\\srv1.sales\\lp3", "~Aasrv1.sales", "~Aasrv2.sales"}),
+    EXPECT_EQ((std::vector<std::string> {"\\\\srv1.sales\\lp1", "\\\\srv2.sales\\lp2", "\\\\srv1.sales\\lp3",
+                                         "~Aasrv1.sales", "~Aasrv2.sales"}),
               ReadNames(host, h));
 }
 
 TEST_F(NetProvTest, ServerNamesDifferingInCaseAreTwoServers)
 {
     HANDLE h = Open(kProviderName, "~Aa.mixed");
-    EXPECT_EQ((std::vector<std::string>{"\\\\Srv1.mixed\\p1", "\\\\srv1.mixed\\p2",
-                                        "\\\\srv1.mixed\\50%s", "~AaSrv1.mixed", "~Aasrv1.mixed"}),
+    EXPECT_EQ((std::vector<std::string> {"\\\\Srv1.mixed\\p1", "\\\\srv1.mixed\\p2", "\\\\srv1.mixed\\50%s",
+                                         "~AaSrv1.mixed", "~Aasrv1.mixed"}),
               ReadNames(host, h));
     HANDLE upper = Open(kProviderName, "~AaSrv1.mixed");
-    EXPECT_EQ((std::vector<std::string>{"\\\\Srv1.mixed\\p1"}), ReadNames(host, upper));
+    EXPECT_EQ((std::vector<std::string> {"\\\\Srv1.mixed\\p1"}), ReadNames(host, upper));
 }
 
 TEST_F(NetProvTest, DomainListEndingAtACallBoundary)
@@ -214,8 +216,8 @@ TEST_F(NetProvTest, CountOfZeroAtEachLevel)
         const char *provider;
         const char *remote;
         DWORD status;
-        const char *started;   // the name-service call made first, or null
-        size_t records;        // what a full read returns afterwards
+        const char *started; // the name-service call made first, or null
+        size_t records;      // what a full read returns afterwards
     };
     const Case cases[] = {
         {nullptr, nullptr, WN_MORE_DATA, nullptr, 1},
@@ -254,7 +256,7 @@ TEST_F(NetProvTest, EmptyDomainEndsAtOnce)
 TEST_F(NetProvTest, BadHandlesAndPointers)
 {
     HANDLE open = Open(kProviderName, "~Aa.sales");
-    ASSERT_EQ(DWORD(WN_SUCCESS), CallEnum(host, open, 1, kBig).status);   // holds a listing
+    ASSERT_EQ(DWORD(WN_SUCCESS), CallEnum(host, open, 1, kBig).status); // holds a listing
     HANDLE closed = Open(kProviderName, "~Aa.");
     ASSERT_EQ(DWORD(WN_SUCCESS), Close(closed));
     // A block that looks like one of ours but was never handed out.
@@ -281,10 +283,10 @@ struct FailureCase {
     const char *remote;
     const char *function;
     int32_t nth;
-    DWORD firstSize;     // buffer of the first call
-    DWORD status;        // the first call's answer
-    DWORD count;         // records it reports
-    std::vector<std::string> names;   // everything, over all calls
+    DWORD firstSize;                // buffer of the first call
+    DWORD status;                   // the first call's answer
+    DWORD count;                    // records it reports
+    std::vector<std::string> names; // everything, over all calls
 };
 
 TEST_F(NetProvTest, NameServiceFailuresLoseNothingAndLeakNothing)
@@ -351,7 +353,7 @@ TEST_F(NetProvTest, FailedDomainStartIsRetriedWithoutHoldingTheFirstHandle)
 // class listed, and the order in which a close gives things back.
 TEST_F(NetProvTest, NameServiceCallsAndReleaseOrder)
 {
-    const DWORD kTiny = 40;   // too small for any record: the item stays pending
+    const DWORD kTiny = 40; // too small for any record: the item stays pending
     // A domain listing holding a pending object, its object list and its domain handle.
     HANDLE objects = Open(kProviderName, "~Aa.sales");
     ASSERT_EQ(DWORD(WN_MORE_DATA), CallEnum(host, objects, 1, kTiny).status);
@@ -364,7 +366,7 @@ TEST_F(NetProvTest, NameServiceCallsAndReleaseOrder)
 
     struct CloseCase {
         HANDLE handle;
-        std::vector<std::string> calls;   // in this order, each once
+        std::vector<std::string> calls; // in this order, each once
     };
     const CloseCase cases[] = {
         {objects, {"NS_FreeObject", "NS_ListEnd", "NS_FreeDomainHandle"}},
@@ -399,12 +401,12 @@ TEST_F(NetProvTest, CloseReleasesEverythingAtAnyPoint)
         {kProviderName, "~Aa.empty", 0}, {kProviderName, "~Aasrv1.sales", 2},
         {kProviderName, "~Aa.NIS:", 1},  {kProviderName, "~Aasrv1.NIS:eng", 2},
     };
-    const DWORD kTiny = 40;   // too small for any record: the item stays pending
+    const DWORD kTiny = 40; // too small for any record: the item stays pending
     for (const Case &c : cases) {
         for (int calls = 0; calls <= c.records + 1; ++calls) {
             for (bool pending : {false, true}) {
-                SCOPED_TRACE(std::string(c.remote ? c.remote : "-") + " after " +
-                             std::to_string(calls) + (pending ? " + pending" : ""));
+                SCOPED_TRACE(std::string(c.remote ? c.remote : "-") + " after " + std::to_string(calls)
+                             + (pending ? " + pending" : ""));
                 HANDLE h = Open(c.provider, c.remote);
                 SimJournalClear();
                 for (int i = 0; i < calls; ++i)
@@ -414,7 +416,7 @@ TEST_F(NetProvTest, CloseReleasesEverythingAtAnyPoint)
                 EXPECT_EQ(DWORD(WN_SUCCESS), Close(h));
                 EXPECT_EQ(0, LiveNameServiceObjects()) << LeakReport();
                 EXPECT_EQ(0, SimOwnershipFaults()) << LeakReport();
-                if (calls == 0 && !pending) {   // never listed: nothing to give back
+                if (calls == 0 && !pending) { // never listed: nothing to give back
                     EXPECT_EQ(std::string::npos, Journal().find("CALL NS_")) << Journal();
                 }
             }
@@ -422,7 +424,7 @@ TEST_F(NetProvTest, CloseReleasesEverythingAtAnyPoint)
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -461,4 +463,4 @@ TEST_F(NetProvTest, LongProviderNameGrowsPastTheFirstStep)
     EXPECT_EQ(name, all.records[1].provider);
 }
 
-}  // namespace
+} // namespace

@@ -20,10 +20,10 @@ const FormatCase kFormatCases[] = {
     {"\\\\srv1.NIS:eng\\lp2", "lp2"},
     {"~Aasrv1", "~Aasrv1"},
     {kProviderName, kProviderName},
-    {"\\\\srv1.sales", "\\\\srv1.sales"},      // no printer part
+    {"\\\\srv1.sales", "\\\\srv1.sales"}, // no printer part
     {"\\\\srv1.sales\\", ""},
     {"\\\\srv1.sales\\50%s\\x", "50%s\\x"},
-    {"~Aa.DCE:x", "DCE:x"},                    // not a kind of ours: a default-kind domain
+    {"~Aa.DCE:x", "DCE:x"}, // not a kind of ours: a default-kind domain
     {"", ""},
 };
 
@@ -62,8 +62,7 @@ TEST_F(NetProvTest, FormatLengthOfFourForAServer)
               host.formatName(const_cast<char *>("~Aasrv1.NIS:eng"), text, &length, 0, 0));
     EXPECT_EQ(5u, length);
     EXPECT_STREQ("xxxxxxx", text);
-    EXPECT_EQ(DWORD(WN_SUCCESS),
-              host.formatName(const_cast<char *>("~Aasrv1.NIS:eng"), text, &length, 0, 0));
+    EXPECT_EQ(DWORD(WN_SUCCESS), host.formatName(const_cast<char *>("~Aasrv1.NIS:eng"), text, &length, 0, 0));
     EXPECT_STREQ("srv1", text);
 }
 
@@ -92,4 +91,4 @@ TEST_F(NetProvTest, FormatStartsTheNameServiceOnce)
     EXPECT_EQ(1, JournalCount(journal, "NS_ListSupportedEnv"));
 }
 
-}  // namespace
+} // namespace

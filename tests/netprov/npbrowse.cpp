@@ -37,7 +37,7 @@ void Print(RouterHost &host, const Walk &walk, const std::string &key, int depth
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

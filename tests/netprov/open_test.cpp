@@ -10,8 +10,8 @@ namespace {
 struct LevelCase {
     const char *provider;
     const char *remote;
-    std::vector<std::string> names;   // what a full read returns
-    const char *journalCall;          // a call the first read must make, or null
+    std::vector<std::string> names; // what a full read returns
+    const char *journalCall;        // a call the first read must make, or null
 };
 
 TEST_F(NetProvTest, ContainerRecordChoosesTheLevel)
@@ -22,19 +22,22 @@ TEST_F(NetProvTest, ContainerRecordChoosesTheLevel)
         {kProviderName, nullptr, {"~Aa.", "~Aa.NIS:"}, nullptr},
         {kProviderName, "~Aa.", {"~Aa.sales", "~Aa.empty", "~Aa.mixed"}, "NS_ListDomainBegin(2,"},
         {kProviderName, "~Aa.NIS:", {"~Aa.NIS:eng"}, "NS_ListDomainBegin(0,"},
-        {kProviderName, "~Aa.sales",
+        {kProviderName,
+         "~Aa.sales",
          {"\\\\srv1.sales\\lp1", "\\\\srv2.sales\\lp2", "\\\\srv1.sales\\lp3", "~Aasrv1.sales",
           "~Aasrv2.sales"},
          "NS_SetDomain(2,\"sales\""},
-        {kProviderName, "~Aasrv1.NIS:eng", {"\\\\srv1.NIS:eng\\lp2", "\\\\srv1.NIS:eng\\lp6"},
+        {kProviderName,
+         "~Aasrv1.NIS:eng",
+         {"\\\\srv1.NIS:eng\\lp2", "\\\\srv1.NIS:eng\\lp6"},
          "NS_SetDomain(0,\"eng\""},
         {kProviderName, "~Aasrv3.NIS:eng", {"\\\\srv3.NIS:eng\\lp5"}, nullptr},
         // A server of the default kind: only its own printers.
         {kProviderName, "~Aasrv1.sales", {"\\\\srv1.sales\\lp1", "\\\\srv1.sales\\lp3"}, nullptr},
     };
     for (const LevelCase &c : cases) {
-        SCOPED_TRACE(std::string(c.provider ? "provider, " : "no provider, ") +
-                     (c.remote ? c.remote : "no remote name"));
+        SCOPED_TRACE(std::string(c.provider ? "provider, " : "no provider, ")
+                     + (c.remote ? c.remote : "no remote name"));
         SimJournalClear();
         HANDLE h = Open(c.provider, c.remote);
         ASSERT_NE(nullptr, h);
@@ -52,13 +55,13 @@ TEST_F(NetProvTest, ContainerRecordChoosesTheLevel)
 TEST_F(NetProvTest, NamesThatAreNotOurContainers)
 {
     const char *names[] = {
-        "~Aasrv1",                  // a server without its domain
-        "\\\\srv1.sales\\lp1",      // a printer
+        "~Aasrv1",             // a server without its domain
+        "\\\\srv1.sales\\lp1", // a printer
         "\\\\srv1.sales",
         kProviderName,
         "",
         "~A",
-        "~aA.sales",                // the marker is case-sensitive
+        "~aA.sales", // the marker is case-sensitive
         "Aa.sales",
     };
     for (const char *name : names) {
@@ -87,7 +90,7 @@ TEST_F(NetProvTest, OnlyTheDefaultKindOpensTheProviderAtItsDomains)
     HANDLE h = Open(kProviderName, nullptr);
     EnumAll all = ReadAll(host, h, 1024);
     EXPECT_EQ("", all.fault);
-    EXPECT_EQ((std::vector<std::string>{"~Aa.sales", "~Aa.empty", "~Aa.mixed"}), Names(all.records));
+    EXPECT_EQ((std::vector<std::string> {"~Aa.sales", "~Aa.empty", "~Aa.mixed"}), Names(all.records));
     // The NIS prefix is no longer ours: the name is a default-kind domain.
     char text[32];
     DWORD length = sizeof text;
@@ -137,7 +140,7 @@ TEST_F(NetProvTest, NameServiceStartFailuresAreRetriedInFull)
     SimJournalClear();
     h = Open(kProviderName, nullptr);
     EnumAll all = ReadAll(host, h, 1024);
-    EXPECT_EQ((std::vector<std::string>{"~Aa.", "~Aa.NIS:"}), Names(all.records));
+    EXPECT_EQ((std::vector<std::string> {"~Aa.", "~Aa.NIS:"}), Names(all.records));
     std::string journal = Journal();
     EXPECT_EQ(1, JournalCount(journal, "NS_Init"));
     EXPECT_EQ(1, JournalCount(journal, "NS_ListSupportedEnv"));
@@ -177,8 +180,8 @@ TEST_F(NetProvTest, FirstStartFromTwoThreadsRunsOnce)
         SCOPED_TRACE(round);
         Reload();
         HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        Racer racers[2] = {{&host, start, kSentinel, nullptr, kSentinel},
-                           {&host, start, kSentinel, nullptr, kSentinel}};
+        Racer racers[2]
+            = {{&host, start, kSentinel, nullptr, kSentinel}, {&host, start, kSentinel, nullptr, kSentinel}};
         HANDLE threads[2];
         for (int i = 0; i < 2; ++i)
             threads[i] = CreateThread(nullptr, 0, RaceOpen, &racers[i], 0, nullptr);
@@ -200,10 +203,10 @@ TEST_F(NetProvTest, FirstStartFromTwoThreadsRunsOnce)
             if (r.status != WN_SUCCESS)
                 continue;
             EnumAll all = ReadAll(host, r.handle, 1024);
-            EXPECT_EQ((std::vector<std::string>{"~Aa.", "~Aa.NIS:"}), Names(all.records));
+            EXPECT_EQ((std::vector<std::string> {"~Aa.", "~Aa.NIS:"}), Names(all.records));
             EXPECT_EQ(DWORD(WN_SUCCESS), host.closeEnum(r.handle));
         }
     }
 }
 
-}  // namespace
+} // namespace

@@ -13,7 +13,7 @@
 
 namespace {
 
-const int kPrinterSlots = 50;        // stdcall entry pointers of the spooler's table
+const int kPrinterSlots = 50; // stdcall entry pointers of the spooler's table
 const int kSlotOpenPrinter = 0;
 const int kSlotClosePrinter = 31;
 const char kTestRoot[] = "Software\\QvnetprovTest";
@@ -50,13 +50,15 @@ protected:
         DeleteTree(HKEY_LOCAL_MACHINE, kTestRoot);
         DeleteTree(HKEY_CURRENT_USER, kTestRoot);
         HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr));
         RegCloseKey(key);
         // The print provider writes per-user printer keys: keep them under a
         // key of this test's own.
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kUserKey, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &m_userKey, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(HKEY_CURRENT_USER, kUserKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &m_userKey, nullptr));
         ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, m_userKey));
     }
 
@@ -89,7 +91,8 @@ TEST_F(NetProvQvprovNamesTest, EveryListedPrinterOpens)
 
     m_printProvider = LoadLibraryA("qvprov.dll");
     ASSERT_NE(nullptr, m_printProvider);
-    auto initialize = reinterpret_cast<InitializeFn>(GetProcAddress(m_printProvider, "InitializePrintProvidor"));
+    auto initialize
+        = reinterpret_cast<InitializeFn>(GetProcAddress(m_printProvider, "InitializePrintProvidor"));
     ASSERT_NE(nullptr, initialize);
     void *table[kPrinterSlots] = {};
     ASSERT_TRUE(initialize(table, sizeof table, const_cast<char *>(kProviderKey)));
@@ -113,4 +116,4 @@ TEST_F(NetProvQvprovNamesTest, EveryListedPrinterOpens)
     EXPECT_EQ(walk.printers.size(), 2 * opened.size());
 }
 
-}  // namespace
+} // namespace

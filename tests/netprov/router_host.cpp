@@ -17,10 +17,10 @@ bool RouterHost::load(const char *providerName)
     m_module = LoadLibraryA("qvnetprov.dll");
     if (m_module == nullptr)
         return false;
-    getCaps = reinterpret_cast<PF_NPGetCaps95>(
-        GetProcAddress(m_module, MAKEINTRESOURCEA(NP_ORDINAL_GETCAPS)));
-    openEnum = reinterpret_cast<PF_NPOpenEnum95>(
-        GetProcAddress(m_module, MAKEINTRESOURCEA(NP_ORDINAL_OPENENUM)));
+    getCaps
+        = reinterpret_cast<PF_NPGetCaps95>(GetProcAddress(m_module, MAKEINTRESOURCEA(NP_ORDINAL_GETCAPS)));
+    openEnum
+        = reinterpret_cast<PF_NPOpenEnum95>(GetProcAddress(m_module, MAKEINTRESOURCEA(NP_ORDINAL_OPENENUM)));
     enumResource = reinterpret_cast<PF_NPEnumResource95>(
         GetProcAddress(m_module, MAKEINTRESOURCEA(NP_ORDINAL_ENUMRESOURCE)));
     closeEnum = reinterpret_cast<PF_NPCloseEnum95>(
@@ -121,17 +121,17 @@ EnumCall CallEnum(RouterHost &host, HANDLE handle, DWORD countAsked, DWORD size)
         r.displayType = raw.dwDisplayType;
         r.usage = raw.dwUsage;
         r.localNameNull = raw.lpLocalName == nullptr;
-        if (!TakeString(bytes, low, high, raw.lpRemoteName, r.remote) ||
-            !TakeString(bytes, low, high, raw.lpComment, r.comment) ||
-            !TakeString(bytes, low, high, raw.lpProvider, r.provider)) {
+        if (!TakeString(bytes, low, high, raw.lpRemoteName, r.remote)
+            || !TakeString(bytes, low, high, raw.lpComment, r.comment)
+            || !TakeString(bytes, low, high, raw.lpProvider, r.provider)) {
             call.layoutFault = "record " + std::to_string(i) + ": strings not packed from the end";
             return call;
         }
         call.records.push_back(r);
     }
     if (call.freeBytes != high - low)
-        call.layoutFault = "free bytes " + std::to_string(call.freeBytes) + ", gap " +
-                           std::to_string(high - low);
+        call.layoutFault
+            = "free bytes " + std::to_string(call.freeBytes) + ", gap " + std::to_string(high - low);
     else if (!AllPoison(bytes, low, high))
         call.layoutFault = "the gap between records and strings was written";
     return call;
@@ -153,8 +153,8 @@ EnumAll ReadAll(RouterHost &host, HANDLE handle, DWORD size)
             return all;
         if (call.status == WN_MORE_DATA) {
             if (call.freeBytes <= callSize) {
-                all.fault = "WN_MORE_DATA with a demand of " + std::to_string(call.freeBytes) +
-                            " for a buffer of " + std::to_string(callSize);
+                all.fault = "WN_MORE_DATA with a demand of " + std::to_string(call.freeBytes)
+                    + " for a buffer of " + std::to_string(callSize);
                 return all;
             }
             callSize = call.freeBytes;
@@ -204,7 +204,7 @@ Walk WalkTree(RouterHost &host, DWORD size)
         for (const Resource &r : all.records) {
             children.push_back(r.remote);
             if (r.displayType == RESOURCEDISPLAYTYPE_NETWORK)
-                queue.push_back({"*", kProviderName, "", false});   // the provider's root
+                queue.push_back({"*", kProviderName, "", false}); // the provider's root
             else if (r.usage & RESOURCEUSAGE_CONTAINER)
                 queue.push_back({r.remote, kProviderName, r.remote, true});
             else
@@ -250,8 +250,8 @@ int JournalCount(const std::string &journal, const std::string &fn)
 
 int LiveNameServiceObjects()
 {
-    return SimLiveObjects("string") + SimLiveObjects("object") + SimLiveObjects("list") +
-           SimLiveObjects("domain");
+    return SimLiveObjects("string") + SimLiveObjects("object") + SimLiveObjects("list")
+        + SimLiveObjects("domain");
 }
 
 std::string LeakReport()

@@ -14,7 +14,7 @@
 
 #include "netspi95.h"
 
-extern const char kProviderName[];   // the name the tests' router gives
+extern const char kProviderName[]; // the name the tests' router gives
 
 class RouterHost {
 public:
@@ -52,7 +52,7 @@ struct EnumCall {
     DWORD count = 0;
     DWORD freeBytes = 0;
     std::vector<Resource> records;
-    std::string layoutFault;   // empty when the buffer is laid out as promised
+    std::string layoutFault; // empty when the buffer is laid out as promised
 };
 
 const BYTE kPoison = 0xA5;

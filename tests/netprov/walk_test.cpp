@@ -19,7 +19,8 @@ struct PrinterEntry {
 };
 
 // Reads the "domain", "printer" and "generate" lines of a description.
-std::vector<PrinterEntry> ParsePrinters(const char *description, std::vector<std::pair<int, std::string>> &domains)
+std::vector<PrinterEntry> ParsePrinters(const char *description,
+                                        std::vector<std::pair<int, std::string>> &domains)
 {
     std::vector<PrinterEntry> printers;
     std::istringstream lines(description);
@@ -34,7 +35,7 @@ std::vector<PrinterEntry> ParsePrinters(const char *description, std::vector<std
             words >> kind >> domain;
             domains.push_back({kind, domain});
         } else if (command == "printer") {
-            PrinterEntry p{kind, domain, "", ""};
+            PrinterEntry p {kind, domain, "", ""};
             words >> p.name >> p.server;
             printers.push_back(p);
         } else if (command == "generate") {
@@ -215,4 +216,4 @@ TEST_F(NetProvWalkTest, ConcurrentWalksFromFreshStart)
     EXPECT_EQ(1, JournalCount(Journal(), "NS_Init"));
 }
 
-}  // namespace
+} // namespace

@@ -146,8 +146,9 @@ void ProviderTest::SetUp()
     providerKey_ = std::string(kTestRoot) + testName_;
     DeleteTree(HKEY_LOCAL_MACHINE, providerKey_.c_str());
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, providerKey_.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, providerKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr));
     RegCloseKey(key);
     DeleteTree(HKEY_LOCAL_MACHINE, kPrintAssistantKeyPath);
     user_ = new UserHive(testName_);
@@ -167,7 +168,8 @@ void ProviderTest::TearDown()
 
 void ProviderTest::LoadProvider()
 {
-    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), SpoolLoadProvider("qvprov.dll", providerKey_.c_str(), &provider_));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              SpoolLoadProvider("qvprov.dll", providerKey_.c_str(), &provider_));
 }
 
 void ProviderTest::UnloadProvider()

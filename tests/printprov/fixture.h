@@ -13,8 +13,8 @@
 #include "spoolhost.h"
 
 constexpr DWORD kPoison = 0xdeadbeef;
-extern const char kUserPrintersRoot[];          // "Software\Tamsell\...\PRINTERS\"
-extern const char kPrintAssistantKeyPath[];   // under HKEY_LOCAL_MACHINE
+extern const char kUserPrintersRoot[];      // "Software\Tamsell\...\PRINTERS\"
+extern const char kPrintAssistantKeyPath[]; // under HKEY_LOCAL_MACHINE
 
 // The simulator's journal as lines.
 std::vector<std::string> JournalLines();
@@ -32,9 +32,10 @@ class UserHive {
 public:
     explicit UserHive(const std::string &name);
     ~UserHive();
-    void Activate();        // HKEY_CURRENT_USER now means this hive
-    static void Restore();  // back to the real HKEY_CURRENT_USER
+    void Activate();       // HKEY_CURRENT_USER now means this hive
+    static void Restore(); // back to the real HKEY_CURRENT_USER
     HKEY key() const { return key_; }
+
 private:
     std::string path_;
     HKEY key_ = nullptr;
@@ -59,7 +60,7 @@ protected:
     BOOL Close(HANDLE handle);
 
     std::string testName_;
-    std::string providerKey_;       // the provider's key under HKEY_LOCAL_MACHINE
+    std::string providerKey_; // the provider's key under HKEY_LOCAL_MACHINE
     UserHive *user_ = nullptr;
     SpoolProvider provider_ = {};
 };

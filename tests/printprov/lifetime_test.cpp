@@ -17,13 +17,14 @@ public:
         SetEnvironmentVariableA(name, value);
     }
     ~ScopedEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
 private:
     const char *name_;
     bool had_ = false;
     std::string old_;
 };
 
-class LifetimeTest : public ProviderTest {};
+class LifetimeTest : public ProviderTest { };
 
 TEST_F(LifetimeTest, AttachAndDetachCallTheCoreLibraryInOrder)
 {
@@ -110,7 +111,8 @@ TEST_F(LifetimeTest, LoadAndUnloadHundredTimesWithHandlesOpen)
         if (i == 0) {
             EXPECT_EQ(baseline + 1, ThreadCount());
         }
-        for (const char *name : {"\\\\srv1.corp\\lp1", "\\\\srv1.NIS:eng\\lp1", "\\\\srv2.corp", "\\\\.corp"}) {
+        for (const char *name :
+             {"\\\\srv1.corp\\lp1", "\\\\srv1.NIS:eng\\lp1", "\\\\srv2.corp", "\\\\.corp"}) {
             HANDLE handle = nullptr;
             ASSERT_TRUE(Open(name, &handle)) << name;
         }
@@ -164,13 +166,14 @@ TEST_F(LifetimeTest, OnlyExportIsInitializePrintProvidorAtOrdinalTwo)
 // only after that.
 TEST_F(LifetimeTest, DetachEndsThePlugInBeforeTheCoreLibrary)
 {
-    HMODULE plugin = LoadLibraryA("testpa.dll");    // kept loaded to read its log afterwards
+    HMODULE plugin = LoadLibraryA("testpa.dll"); // kept loaded to read its log afterwards
     ASSERT_NE(nullptr, plugin);
     auto log = reinterpret_cast<const char *(__cdecl *)()>(GetProcAddress(plugin, "TestPA_Log"));
     ASSERT_NE(nullptr, log);
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPrintAssistantKeyPath, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPrintAssistantKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr));
     const char path[] = "testpa.dll";
     RegSetValueExA(key, "DLLPath", 0, REG_SZ, reinterpret_cast<const BYTE *>(path), sizeof path);
     RegCloseKey(key);
@@ -196,7 +199,7 @@ constexpr LONG kWorkers = 6;
 struct Shared {
     SpoolProvider *provider;
     HANDLE start;
-    HANDLE closeNow;            // set when every worker has finished its opens
+    HANDLE closeNow; // set when every worker has finished its opens
     HANDLE target;
     LONG arrived;
     LONG closed;
@@ -233,8 +236,13 @@ DWORD WINAPI OpenCloseWorker(LPVOID parameter)
 TEST_F(LifetimeTest, OpenAndCloseFromSeveralThreads)
 {
     LoadProvider();
-    Shared shared = {&provider_, CreateEventA(nullptr, TRUE, FALSE, nullptr),
-                     CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr, 0, 0, 0};
+    Shared shared = {&provider_,
+                     CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                     CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                     nullptr,
+                     0,
+                     0,
+                     0};
     ASSERT_TRUE(Open("\\\\srv1.corp\\lp2", &shared.target));
     HANDLE threads[kWorkers];
     for (HANDLE &thread : threads)
@@ -275,7 +283,8 @@ DWORD RunHost(const std::string &arguments, std::string *output)
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process = {};
     std::string command = "spoolhost.exe " + arguments;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return ERROR_GEN_FAILURE;

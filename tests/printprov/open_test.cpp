@@ -41,8 +41,8 @@ protected:
         if (RegOpenKeyExA(HKEY_CURRENT_USER, kPrintersKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
             return 0;
         DWORD subkeys = 0;
-        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr);
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr);
         RegCloseKey(key);
         return static_cast<int>(subkeys);
     }
@@ -50,9 +50,9 @@ protected:
 
 struct NameCase {
     const char *name;
-    const char *setDomain;      // the NS_SetDomain call the journal shows
-    const char *lookup;         // the NS_GetObject call, or null for none
-    const char *keySuffix;      // the per-printer key under PRINTERS
+    const char *setDomain; // the NS_SetDomain call the journal shows
+    const char *lookup;    // the NS_GetObject call, or null for none
+    const char *keySuffix; // the per-printer key under PRINTERS
 };
 
 TEST_F(OpenTest, NamesOfEachFormOpenWithTheirKeyAndDefaults)
@@ -212,13 +212,14 @@ TEST_F(OpenTest, MachineDefaultOfThePlugInSwitchIsCopied)
     } cases[] = {
         {"machine value 1", REG_DWORD, 1, 1},
         {"machine value 7", REG_DWORD, 7, 7},
-        {"machine value of another type", REG_SZ, 0x31, 0},     // the text "1"
+        {"machine value of another type", REG_SZ, 0x31, 0}, // the text "1"
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         HKEY machine;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPrintAssistantKeyPath, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &machine, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPrintAssistantKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &machine, nullptr));
         RegSetValueExA(machine, "QVZ_Use_PA", 0, c.type, reinterpret_cast<const BYTE *>(&c.data),
                        c.type == REG_SZ ? 2 : sizeof c.data);
         RegCloseKey(machine);
@@ -237,12 +238,14 @@ TEST_F(OpenTest, AKeyWithThePlugInSwitchIsNotRewritten)
 {
     const std::string key = KeyOf(",,srv1.corp,lp1");
     HKEY printer;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &printer, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &printer, nullptr));
     DWORD usePA = 1;
     DWORD filters = 0;
     RegSetValueExA(printer, "QVZ_Use_PA", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&usePA), sizeof usePA);
-    RegSetValueExA(printer, "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters), sizeof filters);
+    RegSetValueExA(printer, "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters),
+                   sizeof filters);
 
     HANDLE handle = nullptr;
     ASSERT_TRUE(Open("\\\\srv1.corp\\lp1", &handle));

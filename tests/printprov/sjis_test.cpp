@@ -43,12 +43,12 @@ TEST(ShiftJis, TrailBytesNeverSeparate)
     }
 }
 
-class ShiftJisOpen : public ProviderTest {};
+class ShiftJisOpen : public ProviderTest { };
 
 TEST_F(ShiftJisOpen, OpensADoubleByteNameWithItsKey)
 {
-    const std::string network = std::string("domain 2 corp\nserver ") + kServer + "\nprinter " + kPrinter + " " +
-                                kServer + "\nprinter x\x81.y " + kServer + "\n";
+    const std::string network = std::string("domain 2 corp\nserver ") + kServer + "\nprinter " + kPrinter
+        + " " + kServer + "\nprinter x\x81.y " + kServer + "\n";
     ASSERT_EQ(0, SimLoadNetwork(network.c_str()));
     LoadProvider();
 
@@ -63,14 +63,14 @@ TEST_F(ShiftJisOpen, OpensADoubleByteNameWithItsKey)
 
     // One key whose name holds both characters whole: no comma for the trail
     // bytes, and no subkey split at them.
-    const wchar_t wideKey[] =
-        L"Software\\Tamsell\\Quorvane\\CurrentVersion\\PRINTERS\\,,\x8868.corp,\x30bd";
+    const wchar_t wideKey[] = L"Software\\Tamsell\\Quorvane\\CurrentVersion\\PRINTERS\\,,\x8868.corp,\x30bd";
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, wideKey, 0, KEY_READ, &key));
     DWORD usePA = kPoison;
     DWORD size = sizeof usePA;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"QVZ_Use_PA", nullptr, nullptr,
-                                              reinterpret_cast<BYTE *>(&usePA), &size));
+    EXPECT_EQ(
+        ERROR_SUCCESS,
+        RegQueryValueExW(key, L"QVZ_Use_PA", nullptr, nullptr, reinterpret_cast<BYTE *>(&usePA), &size));
     EXPECT_EQ(0u, usePA);
     RegCloseKey(key);
 

@@ -6,4 +6,4 @@
 #include <stdint.h>
 
 extern "C" uint32_t __cdecl CallMeasuringStack(const void *entry, const uint32_t *args, int count,
-                                                int32_t *stackDelta);
+                                               int32_t *stackDelta);

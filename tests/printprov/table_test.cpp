@@ -8,8 +8,8 @@
 namespace {
 
 const std::set<unsigned> kNullSlots = {4, 5, 32, 33, 34, 35, 36};
-const std::set<unsigned> kDeclinedSlots = {6, 8, 9, 13, 14, 15, 17, 18, 28, 29, 30, 37, 38, 39, 40, 41,
-                                           42, 43, 44, 45, 46, 47, 48, 49};
+const std::set<unsigned> kDeclinedSlots
+    = {6, 8, 9, 13, 14, 15, 17, 18, 28, 29, 30, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
 constexpr unsigned kAddJobSlot = 26;
 constexpr unsigned kScheduleJobSlot = 27;
 constexpr unsigned kReadPrinterSlot = 24;
@@ -23,7 +23,7 @@ uint32_t CallSlot(const PRINTPROVIDOR &table, unsigned index, std::vector<uint32
     return CallMeasuringStack(SpoolSlot(&table, index), args.data(), static_cast<int>(args.size()), delta);
 }
 
-class TableTest : public ProviderTest {};
+class TableTest : public ProviderTest { };
 
 __attribute__((noinline)) int WINAPI TakesTwo(int first, int second)
 {
@@ -77,7 +77,7 @@ TEST_F(TableTest, DeclinedSlotsAnswerCallNotImplemented)
     HANDLE printer = nullptr;
     ASSERT_TRUE(Open("\\\\srv1.corp\\lp1", &printer));
     std::set<unsigned> slots = kDeclinedSlots;
-    slots.insert(kReadPrinterSlot);     // whatever the handle
+    slots.insert(kReadPrinterSlot); // whatever the handle
     for (unsigned i : slots) {
         SCOPED_TRACE(kSpoolSlots[i].name);
         for (uint32_t first : {0u, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(printer))}) {
@@ -138,11 +138,8 @@ TEST_F(TableTest, BadArgumentsFailBeforeAnySlotIsWritten)
         DWORD size;
         LPSTR path;
     } cases[] = {
-        {"null table", false, 200, path},
-        {"199 bytes", true, 199, path},
-        {"0 bytes", true, 0, path},
-        {"null path", true, 200, nullptr},
-        {"empty path", true, 200, empty},
+        {"null table", false, 200, path},  {"199 bytes", true, 199, path},   {"0 bytes", true, 0, path},
+        {"null path", true, 200, nullptr}, {"empty path", true, 200, empty},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,7 +9,7 @@
 
 namespace {
 
-typedef int32_t (WINAPI *CompleteJobEntry)(void *job, int32_t action);
+typedef int32_t(WINAPI *CompleteJobEntry)(void *job, int32_t action);
 
 std::string Log;
 CRITICAL_SECTION *JobLock;
@@ -23,7 +23,7 @@ int32_t WINAPI Terminate()
         LeaveCriticalSection(JobLock);
     Log += usable ? "terminate:lock-usable;" : "terminate:lock-busy;";
     Log += "complete3=" + std::to_string(CompleteJob(nullptr, 3)) + ";";
-    NS_ListSupportedEnv();      // the mark in the journal
+    NS_ListSupportedEnv(); // the mark in the journal
     return 0;
 }
 

@@ -30,13 +30,22 @@ TEST(MapStatus, SetsAndReturnsTheMappedError)
         {-28, ERROR_INVALID_PRINTER_NAME},
         {-29, ERROR_INVALID_NAME},
         {-31, ERROR_NO_SPOOL_SPACE},
-        {-59, ERROR_ACCESS_DENIED}, {-60, ERROR_ACCESS_DENIED}, {-61, ERROR_ACCESS_DENIED},
+        {-59, ERROR_ACCESS_DENIED},
+        {-60, ERROR_ACCESS_DENIED},
+        {-61, ERROR_ACCESS_DENIED},
         {-62, ERROR_ACCESS_DENIED},
         // Neighbours of the special codes, the retried status and codes missing from the table.
-        {-58, ERROR_INVALID_PARAMETER}, {-63, ERROR_INVALID_PARAMETER}, {-80, ERROR_INVALID_PARAMETER},
-        {-86, ERROR_INVALID_PARAMETER}, {3, ERROR_INVALID_PARAMETER}, {-1, ERROR_INVALID_PARAMETER},
-        {-30, ERROR_INVALID_PARAMETER}, {-899, ERROR_INVALID_PARAMETER}, {902, ERROR_INVALID_PARAMETER},
-        {-1000, ERROR_INVALID_PARAMETER}, {INT32_MIN, ERROR_INVALID_PARAMETER},
+        {-58, ERROR_INVALID_PARAMETER},
+        {-63, ERROR_INVALID_PARAMETER},
+        {-80, ERROR_INVALID_PARAMETER},
+        {-86, ERROR_INVALID_PARAMETER},
+        {3, ERROR_INVALID_PARAMETER},
+        {-1, ERROR_INVALID_PARAMETER},
+        {-30, ERROR_INVALID_PARAMETER},
+        {-899, ERROR_INVALID_PARAMETER},
+        {902, ERROR_INVALID_PARAMETER},
+        {-1000, ERROR_INVALID_PARAMETER},
+        {INT32_MIN, ERROR_INVALID_PARAMETER},
         {INT32_MAX, ERROR_INVALID_PARAMETER},
     };
     for (const Case &c : cases) {
@@ -95,7 +104,8 @@ TEST(SplitPrinterName, ComponentsOfEachForm)
 
 TEST(SplitPrinterName, RefusesNamesWithoutTwoLeadingBackslashes)
 {
-    for (const char *name : {static_cast<const char *>(nullptr), "", "\\", "\\srv.eng", "srv.eng", "/\\srv.eng"}) {
+    for (const char *name :
+         {static_cast<const char *>(nullptr), "", "\\", "\\srv.eng", "srv.eng", "/\\srv.eng"}) {
         SCOPED_TRACE(name ? name : "null");
         ParsedPrinterName parsed;
         EXPECT_FALSE(SplitPrinterName(name, &parsed));
@@ -211,8 +221,9 @@ struct RegValue {
 void WriteKey(const char *path, const std::vector<RegValue> &values)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &key, nullptr));
+    ASSERT_EQ(
+        ERROR_SUCCESS,
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     for (const RegValue &value : values)
         RegSetValueExA(key, value.name, 0, value.type, reinterpret_cast<const BYTE *>(value.data.data()),
                        static_cast<DWORD>(value.data.size()));
@@ -236,25 +247,54 @@ TEST(PlugInLoading, WhatEachRegistrySettingGives)
         std::vector<RegValue> values;
         bool keyExists;
         bool loaded;
-        bool terminate;         // PA_Initialize accepted and filled the callbacks
+        bool terminate; // PA_Initialize accepted and filled the callbacks
         int32_t timeout;
     } cases[] = {
         {"no key", {}, false, false, false, -1},
         {"key without DLLPath", {{"JobSubmissionTimeout", REG_DWORD, Dword(5)}}, true, false, false, -1},
-        {"unloadable library", {{"DLLPath", REG_SZ, Sz("nosuch-plugin.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(5)}},
-         true, false, false, -1},
-        {"path of another type", {{"DLLPath", REG_EXPAND_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(5)}},
-         true, false, false, 5},
-        {"plug-in", {{"DLLPath", REG_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(7)}},
-         true, true, true, 7},
+        {"unloadable library",
+         {{"DLLPath", REG_SZ, Sz("nosuch-plugin.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(5)}},
+         true,
+         false,
+         false,
+         -1},
+        {"path of another type",
+         {{"DLLPath", REG_EXPAND_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(5)}},
+         true,
+         false,
+         false,
+         5},
+        {"plug-in",
+         {{"DLLPath", REG_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(7)}},
+         true,
+         true,
+         true,
+         7},
         {"plug-in without a time-out", {{"DLLPath", REG_SZ, Sz("testpa.dll")}}, true, true, true, -1},
-        {"path stored without its terminator", {{"DLLPath", REG_SZ, std::string("testpa.dll")}}, true, true, true, -1},
-        {"time-out of another type", {{"DLLPath", REG_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_BINARY, Dword(11)}},
-         true, true, true, 11},
-        {"time-out longer than 4 bytes", {{"DLLPath", REG_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_BINARY, "123456789"}},
-         true, true, true, -1},
-        {"library without PA_Initialize", {{"DLLPath", REG_SZ, Sz("version.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(9)}},
-         true, true, false, 9},
+        {"path stored without its terminator",
+         {{"DLLPath", REG_SZ, std::string("testpa.dll")}},
+         true,
+         true,
+         true,
+         -1},
+        {"time-out of another type",
+         {{"DLLPath", REG_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_BINARY, Dword(11)}},
+         true,
+         true,
+         true,
+         11},
+        {"time-out longer than 4 bytes",
+         {{"DLLPath", REG_SZ, Sz("testpa.dll")}, {"JobSubmissionTimeout", REG_BINARY, "123456789"}},
+         true,
+         true,
+         true,
+         -1},
+        {"library without PA_Initialize",
+         {{"DLLPath", REG_SZ, Sz("version.dll")}, {"JobSubmissionTimeout", REG_DWORD, Dword(9)}},
+         true,
+         true,
+         false,
+         9},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -294,11 +334,23 @@ TEST(CacheSettings, ReadFromTheProviderKey)
         {"no entries are ignored", {{"MaxCacheEntries", REG_DWORD, Dword(0)}}, {}, 20, 30000, 3000, 3000},
         {"two entries", {{"MaxCacheEntries", REG_DWORD, Dword(2)}}, {}, 2, 30000, 3000, 3000},
         {"entries as text", {{"MaxCacheEntries", REG_SZ, Sz("5")}}, {}, 20, 30000, 3000, 3000},
-        {"entries as 8 bytes", {{"MaxCacheEntries", REG_QWORD, Dword(5) + Dword(0)}}, {}, 20, 30000, 3000, 3000},
+        {"entries as 8 bytes",
+         {{"MaxCacheEntries", REG_QWORD, Dword(5) + Dword(0)}},
+         {},
+         20,
+         30000,
+         3000,
+         3000},
         {"period 0 is ignored", {{"CacheMonitorPeriod", REG_DWORD, Dword(0)}}, {}, 20, 30000, 3000, 3000},
         {"period 5", {{"CacheMonitorPeriod", REG_DWORD, Dword(5)}}, {}, 20, 5, 3000, 3000},
         {"GetJob time-out 0", {}, {{"GetJob", REG_DWORD, Dword(0)}}, 20, 30000, 0, 3000},
-        {"EnumJobs time-out of another type", {}, {{"EnumJobs", REG_BINARY, Dword(7)}}, 20, 30000, 3000, 3000},
+        {"EnumJobs time-out of another type",
+         {},
+         {{"EnumJobs", REG_BINARY, Dword(7)}},
+         20,
+         30000,
+         3000,
+         3000},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -361,8 +413,9 @@ TEST(HandleChecks, ServerJobAndReferenceClearing)
     // The opens write printer keys: into a user hive of this test's own.
     const char hivePath[] = "Software\\QvprovTest\\unit-user";
     HKEY hive;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, hivePath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &hive, nullptr));
+    ASSERT_EQ(
+        ERROR_SUCCESS,
+        RegCreateKeyExA(HKEY_CURRENT_USER, hivePath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hive, nullptr));
     RegOverridePredefKey(HKEY_CURRENT_USER, hive);
     HandleListInit();
     LoadPrintAssistant();
@@ -386,7 +439,7 @@ TEST(HandleChecks, ServerJobAndReferenceClearing)
     JobRecord shared = {};
     JobRecord own = {};
     DocumentRecord document = {};
-    shared.printRequest = 1;    // a job with its print request passes CheckJobHandle
+    shared.printRequest = 1; // a job with its print request passes CheckJobHandle
     auto *p = static_cast<PrinterHandle *>(printer);
     auto *s = static_cast<PrinterHandle *>(server);
     auto *o = static_cast<PrinterHandle *>(other);
@@ -396,7 +449,7 @@ TEST(HandleChecks, ServerJobAndReferenceClearing)
     p->document = &document;
     o->document = &document;
     EXPECT_TRUE(CheckJobHandle(printer));
-    EXPECT_FALSE(CheckJobHandle(other));    // no print request
+    EXPECT_FALSE(CheckJobHandle(other)); // no print request
     {
         LockGuard jobs(g_provider.jobLock);
         ClearJobReferences(&shared);

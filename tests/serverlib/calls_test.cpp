@@ -30,7 +30,10 @@ protected:
     }
 };
 
-TEST(ServerlibPlatform, PointersAre32Bit) { EXPECT_EQ(4u, sizeof(void *)); }
+TEST(ServerlibPlatform, PointersAre32Bit)
+{
+    EXPECT_EQ(4u, sizeof(void *));
+}
 
 TEST_F(ServerlibCalls, CoreLibraryStartAndStop)
 {
@@ -98,8 +101,9 @@ static void AddDomainAndLocale(QvRequest request, const char *domain)
     ASSERT_EQ(0, CC_SetAttributeType(request, 0, 3009, dn, 0));
     QvLocaleRecord r;
     ASSERT_EQ(0, I18N_GetDPALocaleFromLCID(request, GetUserDefaultLCID() ? GetUserDefaultLCID() : 0x409, &r));
-    ASSERT_EQ(0, CC_AVCreateLocale(request, &locale, r.part[0], r.part[1], r.part[2], r.part[3], r.part[4],
-                                   r.part[5], r.part[6]));
+    ASSERT_EQ(0,
+              CC_AVCreateLocale(request, &locale, r.part[0], r.part[1], r.part[2], r.part[3], r.part[4],
+                                r.part[5], r.part[6]));
     ASSERT_EQ(0, CC_SetAttributeType(request, 21, 98, locale, 0));
 }
 
@@ -130,7 +134,8 @@ TEST_F(ServerlibCalls, JobSubmissionAndControl)
     ASSERT_EQ(0, CC_AVCopy(print, &localeCopy, locale));
     int32_t event = 17;
     int32_t *events[] = {&event, nullptr};
-    ASSERT_EQ(0, CC_AVCreateEventHandlingProfile(print, &profile, events, &portMethod, 0, address, localeCopy));
+    ASSERT_EQ(0,
+              CC_AVCreateEventHandlingProfile(print, &profile, events, &portMethod, 0, address, localeCopy));
     EXPECT_EQ(0, CC_AVDel(print, address));
     EXPECT_EQ(0, CC_AVDel(print, localeCopy));
     EXPECT_EQ(0, CC_AVDel(print, locale));
@@ -334,8 +339,9 @@ TEST_F(ServerlibCalls, QueriesAndTheirValues)
     int32_t version = 0, platform = 0;
     QvValue dname = 0, path = 0, data = 0, config = 0, help = 0, monitor = 0, type = 0, env = 0;
     QvValue *dependents = nullptr;
-    ASSERT_EQ(0, CC_AVGetDriverInfo(read, value, &version, &dname, &platform, &path, &data, &config, &help,
-                                    &dependents, &monitor, &type, &env));
+    ASSERT_EQ(0,
+              CC_AVGetDriverInfo(read, value, &version, &dname, &platform, &path, &data, &config, &help,
+                                 &dependents, &monitor, &type, &env));
     EXPECT_EQ(3301, platform);
     for (QvValue v : {dname, path, data, config, help, monitor, type, env})
         if (v)

@@ -49,7 +49,7 @@ std::vector<Obj> Objects(int32_t kind, const char *domain, int32_t objectClass =
     return out;
 }
 
-}  // namespace
+} // namespace
 
 using SimNameService = SimTest;
 
@@ -83,9 +83,9 @@ TEST_F(SimNameService, SupportedKindsAreConfigurable)
 
 TEST_F(SimNameService, DomainListsOfEachKindEndWith12)
 {
-    EXPECT_EQ(std::vector<std::string>{"corp"}, Domains(2));
-    EXPECT_EQ(std::vector<std::string>{"eng"}, Domains(0));
-    EXPECT_EQ(std::vector<std::string>{"research"}, Domains(1));
+    EXPECT_EQ(std::vector<std::string> {"corp"}, Domains(2));
+    EXPECT_EQ(std::vector<std::string> {"eng"}, Domains(0));
+    EXPECT_EQ(std::vector<std::string> {"research"}, Domains(1));
 }
 
 TEST_F(SimNameService, ObjectRecordsCarryNameAndServer)
@@ -104,10 +104,11 @@ TEST_F(SimNameService, ObjectRecordsCarryNameAndServer)
 
 TEST_F(SimNameService, GetObjectIgnoresCaseAndKeepsStoredNames)
 {
-    ASSERT_EQ(0, SimLoadNetwork("domain 0 Eng\n"
-                                "server Build\n"
-                                "printer \"odd\\name\" BUILD\n"
-                                "printer Plot build\n"));
+    ASSERT_EQ(0,
+              SimLoadNetwork("domain 0 Eng\n"
+                             "server Build\n"
+                             "printer \"odd\\name\" BUILD\n"
+                             "printer Plot build\n"));
     QvHandle h = 0;
     ASSERT_EQ(0, NS_CreateDomainHandle(&h));
     ASSERT_EQ(0, NS_SetDomain(0, "ENG", h));
@@ -115,10 +116,8 @@ TEST_F(SimNameService, GetObjectIgnoresCaseAndKeepsStoredNames)
         int32_t objectClass;
         const char *asked, *name, *server;
     } cases[] = {
-        {NS_CLASS_PRINTER, "plot", "Plot", "build"},
-        {NS_CLASS_PRINTER, "ODD\\NAME", "odd\\name", "BUILD"},
-        {NS_CLASS_SERVER, "build", "Build", "Build"},
-        {NS_CLASS_PRINTER, "nothere", nullptr, nullptr},
+        {NS_CLASS_PRINTER, "plot", "Plot", "build"},  {NS_CLASS_PRINTER, "ODD\\NAME", "odd\\name", "BUILD"},
+        {NS_CLASS_SERVER, "build", "Build", "Build"}, {NS_CLASS_PRINTER, "nothere", nullptr, nullptr},
         {NS_CLASS_SERVER, "plot", nullptr, nullptr},
     };
     for (const auto &c : cases) {
@@ -188,8 +187,9 @@ TEST_F(SimNameService, CoreCallsAndTheObjectIdentifierPath)
     EXPECT_EQ(0, OID_Init(list, "C:\\Quorvane\\share\\oid", 0));
     EXPECT_EQ(0, STF_DeleteList(list));
     EXPECT_EQ(0, OID_Term());
-    EXPECT_NE(std::string::npos, Find(Journal(), "CALL OID_Init(" + std::to_string(list) +
-                                                 ",\"C:\\Quorvane\\share\\oid\",0) = 0"));
+    EXPECT_NE(
+        std::string::npos,
+        Find(Journal(), "CALL OID_Init(" + std::to_string(list) + ",\"C:\\Quorvane\\share\\oid\",0) = 0"));
 
     int32_t port = 0;
     EXPECT_EQ(0, EVT_GetRegisteredPort(&port));
@@ -214,9 +214,9 @@ TEST_F(SimNameService, InjectedStatusReachesTheChosenCall)
         if (s == 0)
             NS_FreeObject(obj);
     }
-    EXPECT_EQ((std::vector<int32_t>{0, -77, 0}), statuses);
-    EXPECT_NE(std::string::npos, Find(Journal(), "CALL NS_GetObject(0,\"lp1\"," + std::to_string(h) +
-                                                 ",&) = -77 injected"));
+    EXPECT_EQ((std::vector<int32_t> {0, -77, 0}), statuses);
+    EXPECT_NE(std::string::npos,
+              Find(Journal(), "CALL NS_GetObject(0,\"lp1\"," + std::to_string(h) + ",&) = -77 injected"));
     SimInjectStatus("STF_CreateList", 1, -1);
     EXPECT_EQ(0u, STF_CreateList(0)) << "a call answering a handle answers 0";
     SimInjectStatus("NS_ListSupportedEnv", 1, -1);
@@ -285,7 +285,7 @@ TEST_F(SimNameService, BadDescriptionsNameTheirLineAndChangeNothing)
         int32_t status;
     } cases[] = {
         {"domain 2 a\nprinter p s\nfrobnicate\n", -3},
-        {"printer p s\n", -1},                              // no domain yet
+        {"printer p s\n", -1}, // no domain yet
         {"domain 2 a\nprinter \"unterminated s\n", -2},
         {"domain 2 a\nprinter p s ppm=many\n", -2},
         {"domain x a\n", -1},

@@ -84,7 +84,7 @@ int32_t Control(int32_t type, const std::string &jobId)
     return CC_SubmitRequest(*r);
 }
 
-}  // namespace
+} // namespace
 
 using SimRequests = SimTest;
 
@@ -140,10 +140,7 @@ TEST_F(SimRequests, FiltersSelectTheCallersAndThePrintersJobs)
         uint32_t filters;
         std::vector<std::string> ids;
     } cases[] = {
-        {0, {"1-srv1", "2-srv1", "3-srv1", "4-srv1"}},
-        {1, {"1-srv1", "3-srv1"}},
-        {2, {"4-srv1"}},
-        {3, {}},
+        {0, {"1-srv1", "2-srv1", "3-srv1", "4-srv1"}}, {1, {"1-srv1", "3-srv1"}}, {2, {"4-srv1"}}, {3, {}},
         {4, {"1-srv1", "2-srv1", "3-srv1", "4-srv1"}},
     };
     for (const auto &c : cases) {
@@ -151,14 +148,15 @@ TEST_F(SimRequests, FiltersSelectTheCallersAndThePrintersJobs)
         EXPECT_EQ(c.ids, ListJobs(c.filters));
     }
     SimSetCallerName("carol");
-    EXPECT_EQ((std::vector<std::string>{"4-srv1"}), ListJobs(1));
+    EXPECT_EQ((std::vector<std::string> {"4-srv1"}), ListJobs(1));
 }
 
 TEST_F(SimRequests, AbsentAndValuelessAttributes)
 {
-    ASSERT_EQ(0, SimLoadNetwork("domain 2 corp\n"
-                                "printer lp1 srv1\n"
-                                "job owner=ann empty=241 omit=271\n"));
+    ASSERT_EQ(0,
+              SimLoadNetwork("domain 2 corp\n"
+                             "printer lp1 srv1\n"
+                             "job owner=ann empty=241 omit=271\n"));
     Request r(DPA_REQUEST_LIST);
     AddDomain(*r, "corp", 3051);
     SetName(*r, 0, 244, "lp1");
@@ -221,9 +219,9 @@ TEST_F(SimRequests, PrinterAttributesAndDriverDescriptions)
         ASSERT_EQ(0, CC_FindAttributeType(*r, 2, 0, n.type));
         ASSERT_EQ(0, CC_GetValueIncr(*r, 2, &v));
         uint32_t got = 0xdead;
-        int32_t s = n.type == 869   ? CC_AVGetBoolean(*r, v, (int32_t *)&got)
-                    : n.type == 653 ? CC_AVGetPositiveInteger(*r, v, &got)
-                                    : CC_AVGetCardinal(*r, v, &got);
+        int32_t s = n.type == 869 ? CC_AVGetBoolean(*r, v, (int32_t *)&got)
+            : n.type == 653       ? CC_AVGetPositiveInteger(*r, v, &got)
+                                  : CC_AVGetCardinal(*r, v, &got);
         EXPECT_EQ(0, s);
         EXPECT_EQ(n.expected, got);
         EXPECT_EQ(0, CC_AVDel(*r, v));
@@ -235,8 +233,9 @@ TEST_F(SimRequests, PrinterAttributesAndDriverDescriptions)
         int32_t version = 0, platform = 0;
         QvValue dname, path, data, config, help, monitor, type, env;
         QvValue *deps = nullptr;
-        ASSERT_EQ(0, CC_AVGetDriverInfo(*r, v, &version, &dname, &platform, &path, &data, &config, &help, &deps,
-                                        &monitor, &type, &env));
+        ASSERT_EQ(0,
+                  CC_AVGetDriverInfo(*r, v, &version, &dname, &platform, &path, &data, &config, &help, &deps,
+                                     &monitor, &type, &env));
         platforms.push_back(platform);
         if (platform == 3301) {
             EXPECT_EQ(4, version);
@@ -249,7 +248,9 @@ TEST_F(SimRequests, PrinterAttributesAndDriverDescriptions)
                 files.push_back(t);
                 free(t);
             }
-            EXPECT_EQ((std::vector<std::string>{"C:\\WINDOWS\\SYSTEM\\TLASER4.DRV", "TLUI.DLL", "TLRES.DLL"}), files);
+            EXPECT_EQ(
+                (std::vector<std::string> {"C:\\WINDOWS\\SYSTEM\\TLASER4.DRV", "TLUI.DLL", "TLRES.DLL"}),
+                files);
         }
         for (QvValue x : {dname, path, data, config, help, monitor, type, env})
             if (x) {
@@ -260,15 +261,16 @@ TEST_F(SimRequests, PrinterAttributesAndDriverDescriptions)
         free(deps);
         EXPECT_EQ(0, CC_AVDel(*r, v));
     }
-    EXPECT_EQ((std::vector<int32_t>{3301, 3050, 886}), platforms);
+    EXPECT_EQ((std::vector<int32_t> {3301, 3050, 886}), platforms);
     EXPECT_EQ(0, CC_AVDel(*r, instance));
 }
 
 TEST_F(SimRequests, JobAttributesOfEveryKind)
 {
-    ASSERT_EQ(0, SimLoadNetwork("domain 0 eng\nprinter lp1 srv1\n"
-                                "job owner=ann name=\"a b\" state=300 priority=65535 size=5000000000 pages=9 "
-                                "printed=2 submitted=\"1998-03-02 09:15:07\" time=61\n"));
+    ASSERT_EQ(0,
+              SimLoadNetwork("domain 0 eng\nprinter lp1 srv1\n"
+                             "job owner=ann name=\"a b\" state=300 priority=65535 size=5000000000 pages=9 "
+                             "printed=2 submitted=\"1998-03-02 09:15:07\" time=61\n"));
     Request r(DPA_REQUEST_READ_OBJECT);
     QvValue cls = 0, server = 0, job = 0, obj = 0;
     ASSERT_EQ(0, CC_AVCreateIdentifier(*r, &cls, 87));
@@ -314,7 +316,7 @@ TEST_F(SimRequests, JobAttributesOfEveryKind)
     v = value(271);
     uint16_t d, mo, y, h, mi, s;
     EXPECT_EQ(0, CC_AVGetGeneralizedTime(*r, v, &d, &mo, &y, &h, &mi, &s));
-    EXPECT_EQ((std::vector<int>{2, 3, 1998, 9, 15, 7}), (std::vector<int>{d, mo, y, h, mi, s}));
+    EXPECT_EQ((std::vector<int> {2, 3, 1998, 9, 15, 7}), (std::vector<int> {d, mo, y, h, mi, s}));
     CC_AVDel(*r, v);
     v = value(134);
     QvValue textPart = 0, namePart = 0, inner = 0;
@@ -386,7 +388,8 @@ TEST_F(SimRequests, PauseResumeCancelAndAlreadyInState)
         EXPECT_EQ(s.status, Control(s.type, id));
         EXPECT_EQ(s.state, SimJobState(id.c_str()));
     }
-    EXPECT_EQ(QV_STATUS_ALREADY_IN_STATE, Control(DPA_REQUEST_PAUSE, "3")) << "a paused job of the default network";
+    EXPECT_EQ(QV_STATUS_ALREADY_IN_STATE, Control(DPA_REQUEST_PAUSE, "3"))
+        << "a paused job of the default network";
     EXPECT_EQ(0, Control(DPA_REQUEST_RESUME, "3"));
     EXPECT_EQ(251, SimJobState("3-srv1"));
 }
@@ -400,7 +403,7 @@ TEST_F(SimRequests, JournalShowsAttributesInTheOrderSet)
     ASSERT_EQ(0, CC_SetAttributeType(*print, 1, 3030, delta, 0));
     ASSERT_EQ(0, CC_AVCreateBoolean(*print, &flag, 0));
     ASSERT_EQ(0, CC_SetAttributeType(*print, 0, 1010, flag, 0));
-    ASSERT_EQ(0, CC_AVCreateSimpleName(*print, &printer, 5, "lp1", 3));   // made before, set after the domain
+    ASSERT_EQ(0, CC_AVCreateSimpleName(*print, &printer, 5, "lp1", 3)); // made before, set after the domain
     AddDomain(*print, "corp", 3051);
     ASSERT_EQ(0, CC_SetAttributeType(*print, 0, 244, printer, 0));
     ASSERT_EQ(0, CC_SubmitRequest(*print));

@@ -66,6 +66,7 @@ public:
     QvRequest operator*() const { return handle_; }
     QvRequest *operator&() { return &handle_; }
     int32_t status() const { return status_; }
+
 private:
     QvRequest handle_ = 0;
     int32_t status_;

@@ -18,7 +18,8 @@ TEST_F(SimValues, NumbersRoundTrip)
         uint32_t expected;
     } cases[] = {
         {"identifier", [&](QvValue *v) { return CC_AVCreateIdentifier(*r, v, 3044); },
-         [&](QvValue v, uint32_t *o) { return CC_AVGetIdentifier(*r, v, (int32_t *)o); }, QV_SYNTAX_IDENTIFIER, 3044},
+         [&](QvValue v, uint32_t *o) { return CC_AVGetIdentifier(*r, v, (int32_t *)o); },
+         QV_SYNTAX_IDENTIFIER, 3044},
         {"boolean", [&](QvValue *v) { return CC_AVCreateBoolean(*r, v, 7); },
          [&](QvValue v, uint32_t *o) { return CC_AVGetBoolean(*r, v, (int32_t *)o); }, QV_SYNTAX_BOOLEAN, 1},
         {"cardinal", [&](QvValue *v) { return CC_AVCreateCardinal(*r, v, 0xfffffffeu); },
@@ -62,7 +63,7 @@ TEST_F(SimValues, TextsNamesAndIdentifiersRoundTrip)
     EXPECT_STREQ("C:\\dir\\file.drv", t);
     EXPECT_EQ(5, code);
     EXPECT_EQ(nullptr, other);
-    free(t);    // texts may go back through the C run-time's free
+    free(t); // texts may go back through the C run-time's free
 
     ASSERT_EQ(0, CC_AVCreateJobIdentifier(*r, &job, "42-srv1"));
     const int32_t number = 3;
@@ -120,8 +121,9 @@ TEST_F(SimValues, KindsWithoutGettersReachTheServerWhole)
     QvLocaleRecord loc;
     ASSERT_EQ(0, I18N_GetDPALocaleFromLCID(*r, 0x0409, &loc));
     QvValue locale = 0, copy = 0, address = 0, profile = 0;
-    ASSERT_EQ(0, CC_AVCreateLocale(*r, &locale, loc.part[0], loc.part[1], loc.part[2], loc.part[3], loc.part[4],
-                                   loc.part[5], loc.part[6]));
+    ASSERT_EQ(0,
+              CC_AVCreateLocale(*r, &locale, loc.part[0], loc.part[1], loc.part[2], loc.part[3], loc.part[4],
+                                loc.part[5], loc.part[6]));
     ASSERT_EQ(0, CC_AVCopy(*r, &copy, locale));
     ASSERT_EQ(0, CC_AVCreateDeliveryAddress(*r, &address, 0, 5, "10.0.0.1:5678"));
     int32_t e1 = 7, e2 = 9;
@@ -143,8 +145,9 @@ TEST_F(SimValues, KindsWithoutGettersReachTheServerWhole)
     std::string j = Journal();
     EXPECT_NE(std::string::npos, Find(j, "  ATTR 21 98 Locale(1033,9,1,0,1,0,0)")) << j;
     EXPECT_NE(std::string::npos,
-              Find(j, "  ATTR 1 123 EventProfile([7,9],3003,0,DeliveryAddress(0,5,\"10.0.0.1:5678\"),"
-                      "Locale(1033,9,1,0,1,0,0))"))
+              Find(j,
+                   "  ATTR 1 123 EventProfile([7,9],3003,0,DeliveryAddress(0,5,\"10.0.0.1:5678\"),"
+                   "Locale(1033,9,1,0,1,0,0))"))
         << j;
     QvValue instance = 0;
     ASSERT_EQ(0, CC_GetObjectInstance(*r, 0, &instance));

@@ -14,11 +14,11 @@ namespace {
 // The one provider this router serves; its address is the provider handle.
 struct ProviderSlot {
     std::string name;
-    bool        named = false;
-    DWORD       nameRequests = 0;
+    bool named = false;
+    DWORD nameRequests = 0;
 };
 
-ProviderSlot    g_provider;
+ProviderSlot g_provider;
 CRITICAL_SECTION g_lock;
 
 class LockGuard {

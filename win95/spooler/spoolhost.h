@@ -10,14 +10,14 @@
 #include "printprovidor.h"
 
 /* How many 32-bit arguments an entry type takes (all arguments are one word). */
-template <typename F> struct SpoolArgCount;
-template <typename R, typename... A> struct SpoolArgCount<R(WINAPI *)(A...)> {
+template<typename F> struct SpoolArgCount;
+template<typename R, typename... A> struct SpoolArgCount<R(WINAPI *)(A...)> {
     static constexpr unsigned value = sizeof...(A);
 };
 
 struct SpoolSlotInfo {
     const char *name;
-    unsigned argCount;      /* words the entry pops on return */
+    unsigned argCount; /* words the entry pops on return */
 };
 
 /* The 50 slots in table order. */

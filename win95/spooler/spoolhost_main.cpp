@@ -17,7 +17,8 @@ int main(int argc, char **argv)
         ++argv;
     }
     if (argc < 3) {
-        fprintf(stderr, "usage: spoolhost [--exit-loaded] <provider.dll> <registry path> [printer name ...]\n");
+        fprintf(stderr,
+                "usage: spoolhost [--exit-loaded] <provider.dll> <registry path> [printer name ...]\n");
         return 2;
     }
     SpoolProvider provider;

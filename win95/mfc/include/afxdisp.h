@@ -4,4 +4,4 @@
 
 #include "afxwin.h"
 
-inline void AfxEnableControlContainer() {}
+inline void AfxEnableControlContainer() { }

@@ -7,7 +7,7 @@
 #include "qvcore.h"
 
 enum {
-    kNoHost = 0,   /* no host name was found; the buffer is untouched */
+    kNoHost = 0, /* no host name was found; the buffer is untouched */
     kHostCopied = 1
 };
 
@@ -23,7 +23,7 @@ extern "C" int WINAPI locate_pgr(char *hostName)
         return kNoHost;
 
     char *found = nullptr;
-    NS_LocatePGR(&found);   // the status is not read: only the answer counts
+    NS_LocatePGR(&found); // the status is not read: only the answer counts
     if (found == nullptr)
         return kNoHost;
 

@@ -13,8 +13,7 @@ public:
         // A key whose values are all empty reports 0 bytes: take one byte so
         // that an empty value is still an allocation, not a failure.
         : data_(static_cast<BYTE *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1)))
-    {
-    }
+    { }
     ~HeapBuffer()
     {
         if (data_ != nullptr)
@@ -40,8 +39,8 @@ LONG CopyKeyValues(HKEY parent, const char *subkeyName, HKEY destination)
 
     DWORD valueCount = 0;
     DWORD maxDataBytes = 0;
-    rc = RegQueryInfoKeyA(source, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                          &valueCount, nullptr, &maxDataBytes, nullptr, nullptr);
+    rc = RegQueryInfoKeyA(source, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount, nullptr,
+                          &maxDataBytes, nullptr, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (valueCount == 0)

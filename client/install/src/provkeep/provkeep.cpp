@@ -23,8 +23,8 @@ int ShowMessage(const char *text)
 LONG CreateKey(HKEY parent, const char *name, ScopedKey &key)
 {
     DWORD disposition = 0;
-    return RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr,
-                           key.Out(), &disposition);
+    return RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr, key.Out(),
+                           &disposition);
 }
 
 } // namespace
@@ -32,8 +32,8 @@ LONG CreateKey(HKEY parent, const char *name, ScopedKey &key)
 extern "C" int WINAPI ProvKeepBackup(void)
 {
     ScopedKey providers;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROVKEEP_PROVIDERS_PATH, 0, kKeyAccess, providers.Out()) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROVKEEP_PROVIDERS_PATH, 0, kKeyAccess, providers.Out())
+        != ERROR_SUCCESS)
         return ShowMessage(kOpenFailed);
 
     ScopedKey saved;
@@ -45,8 +45,8 @@ extern "C" int WINAPI ProvKeepBackup(void)
     const LONG valuesCopied = CopyKeyValues(providers, PROVKEEP_PROVIDER_NAME, saved);
 
     ScopedKey provider;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROVKEEP_PROVIDER_PATH, 0, kKeyAccess, provider.Out()) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROVKEEP_PROVIDER_PATH, 0, kKeyAccess, provider.Out())
+        != ERROR_SUCCESS) {
         ShowMessage(kOpenFailed);
         saved.Close();
         return providers.Close();
@@ -56,8 +56,8 @@ extern "C" int WINAPI ProvKeepBackup(void)
 
     // The registration leaves the providers list only once all of it is
     // saved; after a failed copy it stays, so that nothing is lost.
-    if (valuesCopied == ERROR_SUCCESS && treeCopied == ERROR_SUCCESS &&
-        DeleteKeyTree(providers, PROVKEEP_PROVIDER_NAME) != ERROR_SUCCESS)
+    if (valuesCopied == ERROR_SUCCESS && treeCopied == ERROR_SUCCESS
+        && DeleteKeyTree(providers, PROVKEEP_PROVIDER_NAME) != ERROR_SUCCESS)
         ShowMessage(kRemoveFailed);
 
     provider.Close();
@@ -68,8 +68,8 @@ extern "C" int WINAPI ProvKeepBackup(void)
 extern "C" int WINAPI ProvKeepRestore(void)
 {
     ScopedKey providers;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROVKEEP_PROVIDERS_PATH, 0, kKeyAccess, providers.Out()) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PROVKEEP_PROVIDERS_PATH, 0, kKeyAccess, providers.Out())
+        != ERROR_SUCCESS)
         return ShowMessage(kOpenFailed);
 
     ScopedKey provider;
