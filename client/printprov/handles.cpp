@@ -45,21 +45,20 @@ bool Unlist(PrinterHandle *handle)
     return false;
 }
 
-// The open handle behind a spooler handle, or null with ERROR_INVALID_HANDLE.
-// A handle is ours only while it is listed, so a pointer to other memory or a
-// closed handle is refused without reading what it points to.
-PrinterHandle *LiveHandle(HANDLE handle)
+// Frees a handle's block once nothing refers to it any more.
+void DestroyHandle(PrinterHandle *handle)
 {
-    PrinterHandle *live = nullptr;
-    if (handle && g_provider.handleListReady) {
-        LockGuard hold(g_provider.handleListLock);
-        live = FindListed(handle);
-        if (live && live->signature != kHandleSignature)
-            live = nullptr;
-    }
-    if (!live)
-        SetLastError(ERROR_INVALID_HANDLE);
-    return live;
+    handle->signature = 0;
+    DeleteCriticalSection(&handle->lock);
+    free(handle);
+}
+
+// Drops one reference. Windows 95's InterlockedDecrement reports only the
+// sign of the result, which is all that is compared here.
+void ReleaseHandle(PrinterHandle *handle)
+{
+    if (InterlockedDecrement(&handle->references) == 0)
+        DestroyHandle(handle);
 }
 
 } // namespace
@@ -92,32 +91,54 @@ PrinterHandle *CreatePrinterHandle(const ParsedPrinterName &name)
     PlaceText(tail, name.domain, &handle->domain);
     handle->domainKind = name.domainKind;
     InitializeCriticalSection(&handle->lock);
+    handle->references = 1; // the list's
     handle->signature = kHandleSignature;
     return handle;
 }
 
+HandleRef::HandleRef(HANDLE handle)
+{
+    if (handle && g_provider.handleListReady) {
+        LockGuard hold(g_provider.handleListLock);
+        PrinterHandle *listed = FindListed(handle);
+        if (listed && HandleOpen(listed)) {
+            InterlockedIncrement(&listed->references);
+            handle_ = listed;
+        }
+    }
+    if (!handle_)
+        SetLastError(ERROR_INVALID_HANDLE);
+}
+
+HandleRef::~HandleRef()
+{
+    if (handle_)
+        ReleaseHandle(handle_);
+}
+
 bool CheckHandle(HANDLE handle)
 {
-    return LiveHandle(handle) != nullptr;
+    HandleRef live(handle);
+    return static_cast<bool>(live);
 }
 
 bool CheckServerHandle(HANDLE handle)
 {
-    PrinterHandle *live = LiveHandle(handle);
+    HandleRef live(handle);
     if (live && live->printer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
-    return live != nullptr;
+    return static_cast<bool>(live);
 }
 
 bool CheckJobHandle(HANDLE handle)
 {
-    PrinterHandle *live = LiveHandle(handle);
+    HandleRef live(handle);
     if (!live)
         return false;
     LockGuard jobs(g_provider.jobLock);
-    if (!live->job || !live->job->printRequest) {
+    if (!HandleOpen(live.get()) || !live->job || !live->job->printRequest) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
@@ -158,11 +179,8 @@ BOOL WINAPI OpenPrinter(LPSTR printerName, LPHANDLE printerHandle, LPPRINTER_DEF
     auto *node = static_cast<HandleNode *>(malloc(sizeof(HandleNode)));
     if (!handle || !node) {
         // An unlisted handle could never be closed at detach; refuse it instead.
-        if (handle) {
-            handle->signature = 0;
-            DeleteCriticalSection(&handle->lock);
-        }
-        free(handle);
+        if (handle)
+            DestroyHandle(handle);
         free(node);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
@@ -192,24 +210,27 @@ BOOL WINAPI OpenPrinter(LPSTR printerName, LPHANDLE printerHandle, LPPRINTER_DEF
 
 BOOL WINAPI ClosePrinter(HANDLE printerHandle)
 {
-    if (!LiveHandle(printerHandle))
+    HandleRef ref(printerHandle);
+    if (!ref)
         return FALSE;
-    auto *handle = static_cast<PrinterHandle *>(printerHandle);
-    // Unlisting first makes the handle ours alone: a second ClosePrinter, even
-    // on another thread, now finds it closed.
+    PrinterHandle *handle = ref.get();
+    // Unlisting first makes the close ours alone: a second ClosePrinter, even
+    // on another thread, now finds the handle closed.
     if (!Unlist(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    ReleaseHandle(handle); // the list's reference; ours keeps the block alive
     {
-        // Waits for a query still using the handle.
+        // Waits for a query still using the handle, then for the job work of
+        // any other call on it; such a call finds the handle closed afterwards.
         LockGuard hold(handle->lock);
+        LockGuard jobs(g_provider.jobLock);
         if (handle->job)
             AbortDocument(handle);
         handle->signature = 0;
     }
-    DeleteCriticalSection(&handle->lock);
-    free(handle);
+    // The block goes with the last reference: ours, or that of a call still running.
     return TRUE;
 }
 

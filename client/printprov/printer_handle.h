@@ -29,6 +29,7 @@ struct PrinterHandle {
     QvRequest queryRequest;   /* the query in progress */
     CacheEntry *cacheEntry;   /* the cache entry that serves it */
     QvValue queryInstance;    /* the result object being read */
+    volatile LONG references; /* the list's one, plus one per call in progress */
 };
 static_assert(offsetof(PrinterHandle, signature) == 0, "the signature is read first");
 
@@ -65,6 +66,32 @@ void HandleListInit();
 void HandleListTerm(); /* destroys HandleListLock; the list must be empty */
 
 PrinterHandle *CreatePrinterHandle(const ParsedPrinterName &name); /* unlisted; null: out of memory */
+
+/* A counted use of an open handle for the length of one call. The handle is
+ * found in OpenHandleList, so a pointer to other memory or a closed handle is
+ * refused (ERROR_INVALID_HANDLE) without being read; the reference keeps the
+ * block alive when another thread closes the handle meanwhile, and the last
+ * release frees it. After a close, HandleOpen answers false: a call that
+ * holds a reference re-checks it under JobLock before it touches job fields. */
+class HandleRef {
+public:
+    explicit HandleRef(HANDLE handle);
+    ~HandleRef();
+    HandleRef(const HandleRef &) = delete;
+    HandleRef &operator=(const HandleRef &) = delete;
+    explicit operator bool() const { return handle_ != nullptr; }
+    PrinterHandle *get() const { return handle_; }
+    PrinterHandle *operator->() const { return handle_; }
+
+private:
+    PrinterHandle *handle_ = nullptr;
+};
+
+/* False once ClosePrinter has begun on the handle. */
+inline bool HandleOpen(const PrinterHandle *handle)
+{
+    return handle->signature == kHandleSignature;
+}
 
 /* Each sets ERROR_INVALID_HANDLE and returns false when the handle is not an
  * open handle of this provider (also for null, foreign and closed handles). */
