@@ -3,6 +3,7 @@
 #include "cache.h"
 
 #include <stdlib.h>
+#include <string.h>
 #include <initializer_list>
 
 namespace {
@@ -13,6 +14,8 @@ constexpr uint32_t kDefaultTimeout = 3000;
 // How long InitializePrintProvidor waits for the monitor to start, and
 // process detach for it to park; both are normally immediate.
 constexpr DWORD kMonitorHandshakeWait = 10000;
+// How long a stop waits for a monitor that could not be sent its end.
+constexpr DWORD kMonitorExitWait = 1000;
 
 bool ReadRegDword(HKEY key, const char *name, DWORD *value)
 {
@@ -54,18 +57,101 @@ bool Expired(const CacheEntry *entry, uint32_t now)
     return CacheTimeoutOf(entry->callType) < now - entry->created;
 }
 
-// The monitor: every monitor period, drop what has expired. On stop it parks
-// in a wait that only the ExitThread queued by CacheStop ends, so it never
-// runs the library's code again once the stop has been seen (see CacheStop).
+uint32_t Now()
+{
+    return g_cache.tick();
+}
+
+bool SameText(const char *a, const char *b)
+{
+    if (!a || !b)
+        return a == b;
+    return strcmp(a, b) == 0;
+}
+
+// Frees the entry after waiting for its user. List lock held.
+void DropEntry(CacheEntry *entry)
+{
+    EnterCriticalSection(&entry->lock);
+    FreeEntry(entry);
+}
+
+// A new entry with copies of its key texts, locked for the caller; null when
+// a copy cannot be made (also for a null domain or server).
+CacheEntry *MakeEntry(QvRequest request, int32_t kind, int32_t callType, const char *domain,
+                      const char *server, const char *thirdName, const void *table)
+{
+    auto *entry = static_cast<CacheEntry *>(calloc(1, sizeof(CacheEntry)));
+    if (!entry)
+        return nullptr;
+    entry->domain = CopyText(domain);
+    entry->server = CopyText(server);
+    entry->thirdName = CopyText(thirdName);
+    if (!entry->domain || !entry->server || (thirdName && !entry->thirdName)) {
+        free(entry->domain);
+        free(entry->server);
+        free(entry->thirdName);
+        free(entry);
+        return nullptr;
+    }
+    entry->kind = kind;
+    entry->callType = callType;
+    entry->table = table;
+    entry->created = Now();
+    entry->request = request;
+    InitializeCriticalSection(&entry->lock);
+    EnterCriticalSection(&entry->lock);
+    return entry;
+}
+
+// Links a new entry at the head, first pushing out the oldest when the list
+// holds max entries - 1. The entry is locked by its maker, and no other
+// thread can see it before it is linked, so taking the list lock now cannot
+// deadlock.
+CacheEntry *LinkEntry(CacheEntry *entry)
+{
+    LockGuard hold(g_cache.listLock);
+    if (g_cache.tail && g_cache.count + 1 >= g_cache.maxEntries)
+        DropEntry(g_cache.tail);
+    entry->prev = nullptr;
+    entry->next = g_cache.head;
+    if (g_cache.head)
+        g_cache.head->prev = entry;
+    else
+        g_cache.tail = entry;
+    g_cache.head = entry;
+    ++g_cache.count;
+    return entry;
+}
+
+// The first live entry for which matches() holds, locked, or null.
+template<typename Match> CacheEntry *Lookup(Match matches)
+{
+    if (!g_cache.listLockReady)
+        return nullptr;
+    LockGuard hold(g_cache.listLock);
+    CachePurge();
+    for (CacheEntry *entry = g_cache.head; entry; entry = entry->next) {
+        if (matches(entry)) {
+            // Waits while another query uses it; its result is ours next.
+            EnterCriticalSection(&entry->lock);
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+// The monitor: every monitor period, drop what has expired. Its wait is
+// alertable: CacheStop ends it with calls queued into kernel32 (see there),
+// so it never runs this library's code once it has been stopped.
 DWORD WINAPI MonitorThread(LPVOID)
 {
     SetEvent(g_cache.runEvent);
-    while (WaitForSingleObject(g_cache.stopEvent, g_cache.monitorPeriod) == WAIT_TIMEOUT) {
+    while (WaitForSingleObjectEx(g_cache.stopEvent, g_cache.monitorPeriod, TRUE) == WAIT_TIMEOUT) {
         LockGuard hold(g_cache.listLock);
         CachePurge();
     }
-    for (;;)
-        SignalObjectAndWait(g_cache.parkedEvent, g_cache.holdEvent, INFINITE, TRUE);
+    return 0;
 }
 
 } // namespace
@@ -86,7 +172,7 @@ ResultCache g_cache = {
         {kCallEnumPorts, "EnumPorts", kDefaultTimeout},
         {kCallGetPrinterDriver, "GetPrinterDriver", kDefaultTimeout},
     },
-    nullptr,
+    GetTickCount,
     nullptr,
     nullptr,
     nullptr,
@@ -104,13 +190,11 @@ uint32_t CacheTimeoutOf(int32_t callType)
 
 void CachePurge()
 {
-    const uint32_t now = GetTickCount();
+    const uint32_t now = Now();
     for (CacheEntry *entry = g_cache.head; entry;) {
         CacheEntry *next = entry->next;
-        if (Expired(entry, now)) {
-            EnterCriticalSection(&entry->lock); // waits while a query reads it
-            FreeEntry(entry);
-        }
+        if (Expired(entry, now))
+            DropEntry(entry); // waits while a query reads it
         entry = next;
     }
 }
@@ -134,6 +218,73 @@ void CacheLoadSettings(const char *keyPath)
     }
 }
 
+CacheEntry *CacheLookupList(int32_t callType, const char *domain, const char *server, const void *table,
+                            const char *printer, uint32_t filters)
+{
+    return Lookup([&](const CacheEntry *entry) {
+        return entry->kind == kCacheListEntry && entry->callType == callType
+            && SameText(entry->domain, domain) && SameText(entry->server, server) && entry->table == table
+            && entry->filters == filters && SameText(entry->thirdName, printer);
+    });
+}
+
+CacheEntry *CacheLookupObject(int32_t callType, const char *domain, const char *server, const void *table,
+                              int32_t objectClass, const char *objectName)
+{
+    return Lookup([&](const CacheEntry *entry) {
+        return entry->kind == kCacheObjectEntry && entry->callType == callType
+            && SameText(entry->domain, domain) && SameText(entry->server, server) && entry->table == table
+            && entry->objectClass == objectClass && SameText(entry->thirdName, objectName);
+    });
+}
+
+CacheEntry *CacheInsertList(QvRequest request, int32_t callType, const char *domain, const char *server,
+                            const void *table, const char *printer, uint32_t filters)
+{
+    if (!g_cache.listLockReady)
+        return nullptr;
+    CacheEntry *entry = MakeEntry(request, kCacheListEntry, callType, domain, server, printer, table);
+    if (!entry)
+        return nullptr;
+    entry->filters = filters;
+    return LinkEntry(entry);
+}
+
+CacheEntry *CacheInsertObject(QvRequest request, int32_t callType, const char *domain, const char *server,
+                              const void *table, int32_t objectClass, const char *objectName)
+{
+    if (!g_cache.listLockReady)
+        return nullptr;
+    CacheEntry *entry = MakeEntry(request, kCacheObjectEntry, callType, domain, server, objectName, table);
+    if (!entry)
+        return nullptr;
+    entry->objectClass = objectClass;
+    return LinkEntry(entry);
+}
+
+void CacheRelease(CacheEntry *entry)
+{
+    if (entry)
+        LeaveCriticalSection(&entry->lock);
+}
+
+void CacheInvalidateJobs(const char *domain, const char *server, const char *printer)
+{
+    if (!g_cache.listLockReady)
+        return;
+    LockGuard hold(g_cache.listLock);
+    for (CacheEntry *entry = g_cache.head; entry;) {
+        CacheEntry *next = entry->next;
+        const bool sameServer = SameText(entry->domain, domain) && SameText(entry->server, server);
+        const bool jobObject = entry->kind == kCacheObjectEntry && entry->callType == kCallGetJob;
+        const bool jobList = entry->kind == kCacheListEntry && entry->callType == kCallEnumJobs
+            && SameText(entry->thirdName, printer);
+        if (sameServer && (jobObject || jobList))
+            DropEntry(entry);
+        entry = next;
+    }
+}
+
 // At process attach: the list lock and the monitor's events. The monitor
 // thread itself is started by CacheRunMonitor: a thread made here could not
 // start before the loader lock is released, and if the library were unloaded
@@ -144,7 +295,6 @@ void CacheStart()
     g_cache.listLockReady = true;
     g_cache.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_cache.parkedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    g_cache.holdEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_cache.runEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
@@ -153,40 +303,43 @@ void CacheStart()
 // Without the thread the cache works all the same; lookups purge.
 void CacheRunMonitor()
 {
-    if (g_cache.monitorThread || !g_cache.stopEvent || !g_cache.parkedEvent || !g_cache.holdEvent
-        || !g_cache.runEvent)
+    if (g_cache.monitorThread || !g_cache.stopEvent || !g_cache.parkedEvent || !g_cache.runEvent)
         return;
     g_cache.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
     if (g_cache.monitorThread)
         WaitForSingleObject(g_cache.runEvent, kMonitorHandshakeWait);
 }
 
-// At process detach, under the loader lock. The monitor cannot finish
-// exiting while that lock is held, so waiting for its end would only time
-// out. Instead it is sent an ExitThread to run from its final wait, and the
-// stop waits until it has parked there (or is already gone, at process exit):
-// from then on it runs no code of this library.
+// Ends the monitor without waiting for the thread's end: at FreeLibrary the
+// loader lock is held, and a thread cannot finish exiting while it is.
+// Two calls are queued to the monitor, both into kernel32: SetEvent of the
+// parked event, then ExitThread. They run, in that order, as soon as the
+// monitor is in its alertable wait (at once, or after a purge in progress);
+// ExitThread never returns, so once the parked event is set the monitor runs
+// no code of this library again, and the library may go. (Windows 95 has
+// QueueUserAPC and WaitForSingleObjectEx; SignalObjectAndWait came later.)
 void CacheStop()
 {
     if (g_cache.monitorThread) {
-        QueueUserAPC(reinterpret_cast<PAPCFUNC>(ExitThread), g_cache.monitorThread, 0);
+        const bool queued = QueueUserAPC(reinterpret_cast<PAPCFUNC>(SetEvent), g_cache.monitorThread,
+                                         reinterpret_cast<ULONG_PTR>(g_cache.parkedEvent))
+            && QueueUserAPC(reinterpret_cast<PAPCFUNC>(ExitThread), g_cache.monitorThread, 0);
         SetEvent(g_cache.stopEvent);
         HANDLE ends[2] = {g_cache.parkedEvent, g_cache.monitorThread};
-        WaitForMultipleObjects(2, ends, FALSE, kMonitorHandshakeWait);
+        WaitForMultipleObjects(2, ends, FALSE, queued ? kMonitorHandshakeWait : kMonitorExitWait);
         CloseHandle(g_cache.monitorThread);
         g_cache.monitorThread = nullptr;
     }
-    for (HANDLE *event : {&g_cache.stopEvent, &g_cache.parkedEvent, &g_cache.holdEvent, &g_cache.runEvent}) {
+    for (HANDLE *event : {&g_cache.stopEvent, &g_cache.parkedEvent, &g_cache.runEvent}) {
         if (*event)
             CloseHandle(*event);
         *event = nullptr;
     }
     if (g_cache.listLockReady) {
+        // Each entry still in use is waited for, then freed.
         EnterCriticalSection(&g_cache.listLock);
-        while (g_cache.head) {
-            EnterCriticalSection(&g_cache.head->lock);
-            FreeEntry(g_cache.head);
-        }
+        while (g_cache.head)
+            DropEntry(g_cache.head);
         LeaveCriticalSection(&g_cache.listLock);
         g_cache.listLockReady = false;
         DeleteCriticalSection(&g_cache.listLock);

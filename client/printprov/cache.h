@@ -24,6 +24,18 @@ struct CacheTimeout {
 
 constexpr size_t kCacheCallTypes = 6;
 
+/* Kinds of entries. */
+enum CacheEntryKind : int32_t {
+    kCacheListEntry = 1,   /* from ListQuery */
+    kCacheObjectEntry = 2, /* from ObjectQuery */
+};
+
+/* Where the cache takes its time from: GetTickCount, or a test's clock. */
+typedef DWORD(WINAPI *CacheTickSource)(void);
+
+/* One submitted query request with its result. Owned by the cache; used
+ * only by the thread that holds its lock (from lookup or insert to
+ * CacheRelease). */
 struct CacheEntry {
     CacheEntry *next; /* toward older entries */
     CacheEntry *prev;
@@ -49,9 +61,9 @@ struct ResultCache {
     uint32_t maxEntries;
     volatile uint32_t monitorPeriod; /* milliseconds; read before every wait */
     CacheTimeout timeouts[kCacheCallTypes];
+    CacheTickSource tick; /* GetTickCount unless a test sets its own */
     HANDLE stopEvent;     /* manual reset: ends the monitor */
-    HANDLE parkedEvent;   /* set by the monitor once it has left its loop */
-    HANDLE holdEvent;     /* never set: the monitor's final wait */
+    HANDLE parkedEvent;   /* set from the monitor's wait, in kernel32, as it is ended */
     HANDLE runEvent;      /* set by the monitor when it first runs */
     HANDLE monitorThread; /* started by the first InitializePrintProvidor */
 };
@@ -61,7 +73,29 @@ extern ResultCache g_cache;
 /* Entries of one call type live this long; 0 for a type not in the table. */
 uint32_t CacheTimeoutOf(int32_t callType);
 
-/* Drops expired entries. List lock held. */
+/* Drops expired entries, waiting for each one's user. List lock held. */
 void CachePurge();
+
+/* A live entry that matches, locked for the calling thread, or null. Texts
+ * are compared exactly; a null third name matches only a null one. */
+CacheEntry *CacheLookupList(int32_t callType, const char *domain, const char *server, const void *table,
+                            const char *printer, uint32_t filters);
+CacheEntry *CacheLookupObject(int32_t callType, const char *domain, const char *server, const void *table,
+                              int32_t objectClass, const char *objectName);
+
+/* A new entry that owns request from now on, locked for the calling thread;
+ * null when it cannot be made (the request then stays with the caller). When
+ * the list holds max entries - 1, the oldest entry goes first. */
+CacheEntry *CacheInsertList(QvRequest request, int32_t callType, const char *domain, const char *server,
+                            const void *table, const char *printer, uint32_t filters);
+CacheEntry *CacheInsertObject(QvRequest request, int32_t callType, const char *domain, const char *server,
+                              const void *table, int32_t objectClass, const char *objectName);
+
+/* Ends the calling thread's use of an entry. */
+void CacheRelease(CacheEntry *entry);
+
+/* Drops one printer's job results: its EnumJobs lists, and every GetJob
+ * object of its domain and server. */
+void CacheInvalidateJobs(const char *domain, const char *server, const char *printer);
 
 #endif
