@@ -6,8 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-QvStatus CompleteJob(JobRecord *job, int32_t action);
-
 namespace {
 
 // What the plug-in receives: the address of JobLock, then CompleteJob.
@@ -15,7 +13,7 @@ struct PA_ProviderTable {
     CRITICAL_SECTION *jobLock;
     QvStatus(WINAPI *completeJob)(JobRecord *job, int32_t action);
 };
-static_assert(sizeof(PA_ProviderTable) == 2 * 4, "two 32-bit words");
+static_assert(sizeof(PA_ProviderTable) == 2 * sizeof(void *), "two words");
 
 typedef BOOL(WINAPI *PFN_PA_Initialize)(PA_ProviderTable *providerTable, PA_Callbacks *callbacks);
 
@@ -106,6 +104,12 @@ void UnloadPrintAssistant()
         memset(&g_provider.paCallbacks, 0, sizeof g_provider.paCallbacks);
         if (terminate)
             terminate();
+        // Jobs the plug-in still holds would stay half made on their
+        // servers: they are cancelled.
+        while (g_provider.sharedJobList) {
+            g_provider.sharedJobList->paContext = 0;
+            CancelJob(g_provider.sharedJobList);
+        }
         if (g_provider.paModule)
             FreeLibrary(g_provider.paModule);
         g_provider.paModule = nullptr;

@@ -20,10 +20,11 @@ struct DocumentRecord;
 struct PrinterHandle;
 
 /* Entries of the PrintAssistant plug-in, filled by its PA_Initialize. */
-typedef int32_t(WINAPI *PFN_PA_JobCreated)(JobRecord *job, uint32_t *paContext);
-typedef int32_t(WINAPI *PFN_PA_DocumentEvent)(uint32_t paContext, DocumentRecord *document);
-typedef int32_t(WINAPI *PFN_PA_QueryNewJob)(uint32_t paContext, int32_t *answer);
-typedef int32_t(WINAPI *PFN_PA_JobCancelled)(uint32_t paContext);
+/* The plug-in's word for a job (paContext) is pointer-sized, so it may hold an address. */
+typedef int32_t(WINAPI *PFN_PA_JobCreated)(JobRecord *job, uintptr_t *paContext);
+typedef int32_t(WINAPI *PFN_PA_DocumentEvent)(uintptr_t paContext, DocumentRecord *document);
+typedef int32_t(WINAPI *PFN_PA_QueryNewJob)(uintptr_t paContext, int32_t *answer);
+typedef int32_t(WINAPI *PFN_PA_JobCancelled)(uintptr_t paContext);
 typedef int32_t(WINAPI *PFN_PA_Terminate)(void);
 
 struct PA_Callbacks {
@@ -36,7 +37,8 @@ struct PA_Callbacks {
     PFN_PA_JobCancelled JobCancelled;
     PFN_PA_Terminate Terminate;
 };
-static_assert(sizeof(PA_Callbacks) == 8 * 4, "eight entry pointers, in the plug-in's slot order");
+static_assert(sizeof(PA_Callbacks) == 8 * sizeof(void *),
+              "eight entry pointers, in the plug-in's slot order");
 
 /* Node of OpenHandleList, newest first. */
 struct HandleNode {
