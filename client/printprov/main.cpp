@@ -37,6 +37,18 @@ void ProcessDetach()
     g_provider.module = nullptr;
 }
 
+// At process exit the other threads are already gone, and any of them may
+// have died holding JobLock, HandleListLock, a cache lock or a lock of the
+// client libraries; the libraries themselves may already be detached. So
+// nothing here takes a lock, waits, or calls the client libraries or the
+// plug-in: open jobs are not cancelled (the servers see the process go),
+// and the process's memory goes with it. The monitor thread is gone too, so
+// the library's code is never run again.
+void ProcessExit()
+{
+    g_provider.module = nullptr;
+}
+
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -46,7 +58,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         ProcessAttach(instance);
         break;
     case DLL_PROCESS_DETACH:
-        ProcessDetach();
+        // reserved is null for FreeLibrary, non-null when the process ends.
+        if (reserved)
+            ProcessExit();
+        else
+            ProcessDetach();
         break;
     default:
         break;
