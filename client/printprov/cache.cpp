@@ -14,8 +14,6 @@ constexpr uint32_t kDefaultTimeout = 3000;
 // How long InitializePrintProvidor waits for the monitor to start, and
 // process detach for it to park; both are normally immediate.
 constexpr DWORD kMonitorHandshakeWait = 10000;
-// How long a stop waits for a monitor that could not be sent its end.
-constexpr DWORD kMonitorExitWait = 1000;
 
 bool ReadRegDword(HKEY key, const char *name, DWORD *value)
 {
@@ -141,20 +139,51 @@ template<typename Match> CacheEntry *Lookup(Match matches)
     return nullptr;
 }
 
-// The monitor: every monitor period, drop what has expired. Its wait is
-// alertable: CacheStop ends it with calls queued into kernel32 (see there),
-// so it never runs this library's code once it has been stopped.
-DWORD WINAPI MonitorThread(LPVOID)
+} // namespace
+
+// The monitor: every monitor period, drop what has expired. Once the stop
+// event is seen, returns the parked event, which the start routine below
+// sets on its way out.
+extern "C" __attribute__((used)) HANDLE WINAPI QvCacheMonitorLoop(LPVOID)
 {
     SetEvent(g_cache.runEvent);
-    while (WaitForSingleObjectEx(g_cache.stopEvent, g_cache.monitorPeriod, TRUE) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(g_cache.stopEvent, g_cache.monitorPeriod) == WAIT_TIMEOUT) {
         LockGuard hold(g_cache.listLock);
         CachePurge();
     }
-    return 0;
+    return g_cache.parkedEvent;
 }
 
-} // namespace
+// The monitor thread's start routine: runs the loop, then jumps to SetEvent
+// (parked event) with the thread's own return address still in place, so
+// that SetEvent returns straight into kernel32's thread start-up, which ends
+// the thread. Once the parked event is set, the thread runs no code of this
+// library again, and CacheStop may let the library go without waiting for the
+// thread's end, which cannot come while the loader lock is held.
+// (SignalObjectAndWait or FreeLibraryAndExitThread would do the same; Windows
+// 95 has neither. Calls queued with QueueUserAPC do not keep their order
+// against the stop event under Wine.)
+extern "C" DWORD WINAPI QvCacheMonitorThread(LPVOID);
+#if defined(__x86_64__)
+asm(".text\n"
+    ".globl QvCacheMonitorThread\n"
+    "QvCacheMonitorThread:\n"
+    "    subq $40, %rsp\n" // shadow space; the stack 16-byte aligned at the call
+    "    call QvCacheMonitorLoop\n"
+    "    addq $40, %rsp\n"
+    "    movq %rax, %rcx\n"
+    "    jmp *__imp_SetEvent(%rip)\n");
+#elif defined(__i386__)
+asm(".text\n"
+    ".globl _QvCacheMonitorThread@4\n"
+    "_QvCacheMonitorThread@4:\n"
+    "    pushl 4(%esp)\n"
+    "    call _QvCacheMonitorLoop@4\n"
+    "    movl %eax, 4(%esp)\n" // SetEvent's one argument takes the place of ours
+    "    jmp *__imp__SetEvent@4\n");
+#else
+#error "the monitor's start routine is written for x86 and x86-64"
+#endif
 
 ResultCache g_cache = {
     {},
@@ -305,28 +334,20 @@ void CacheRunMonitor()
 {
     if (g_cache.monitorThread || !g_cache.stopEvent || !g_cache.parkedEvent || !g_cache.runEvent)
         return;
-    g_cache.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
+    g_cache.monitorThread = CreateThread(nullptr, 0, QvCacheMonitorThread, nullptr, 0, nullptr);
     if (g_cache.monitorThread)
         WaitForSingleObject(g_cache.runEvent, kMonitorHandshakeWait);
 }
 
-// Ends the monitor without waiting for the thread's end: at FreeLibrary the
-// loader lock is held, and a thread cannot finish exiting while it is.
-// Two calls are queued to the monitor, both into kernel32: SetEvent of the
-// parked event, then ExitThread. They run, in that order, as soon as the
-// monitor is in its alertable wait (at once, or after a purge in progress);
-// ExitThread never returns, so once the parked event is set the monitor runs
-// no code of this library again, and the library may go. (Windows 95 has
-// QueueUserAPC and WaitForSingleObjectEx; SignalObjectAndWait came later.)
+// At FreeLibrary, under the loader lock: ends the monitor and waits only
+// until it has left this library's code for good (QvCacheMonitorThread), not
+// for the thread's end; then frees every entry, waiting for each one's user.
 void CacheStop()
 {
     if (g_cache.monitorThread) {
-        const bool queued = QueueUserAPC(reinterpret_cast<PAPCFUNC>(SetEvent), g_cache.monitorThread,
-                                         reinterpret_cast<ULONG_PTR>(g_cache.parkedEvent))
-            && QueueUserAPC(reinterpret_cast<PAPCFUNC>(ExitThread), g_cache.monitorThread, 0);
         SetEvent(g_cache.stopEvent);
         HANDLE ends[2] = {g_cache.parkedEvent, g_cache.monitorThread};
-        WaitForMultipleObjects(2, ends, FALSE, queued ? kMonitorHandshakeWait : kMonitorExitWait);
+        WaitForMultipleObjects(2, ends, FALSE, kMonitorHandshakeWait);
         CloseHandle(g_cache.monitorThread);
         g_cache.monitorThread = nullptr;
     }
