@@ -271,10 +271,14 @@ QvStatus AbortDocument(PrinterHandle *handle)
                 break;
             }
         }
+        // The data is ended before the request that names the aborted
+        // document: a server takes that request as the document's end, and
+        // would refuse the end of data after it.
+        if (document->dataOpen)
+            status = EndDocumentData(job, document);
         SubmitAbortedDocument(document);
         if (plugIn.DocumentAborted)
             plugIn.DocumentAborted(job->paContext, document);
-        status = EndDocumentData(job, document);
         DestroyDocument(document);
     }
     if (!job->documents) {
