@@ -24,6 +24,12 @@ int32_t WINAPI Terminate()
     Log += usable ? "terminate:lock-usable;" : "terminate:lock-busy;";
     Log += "complete3=" + std::to_string(CompleteJob(nullptr, 3)) + ";";
     NS_ListSupportedEnv(); // the mark in the journal
+    // A host in another process sees the call on its standard output.
+    if (GetEnvironmentVariableA("TESTPA_TRACE", nullptr, 0) != 0) {
+        const char line[] = "plug-in terminated\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, sizeof line - 1, &written, nullptr);
+    }
     return 0;
 }
 
@@ -36,6 +42,12 @@ extern "C" BOOL WINAPI PA_Initialize(void **providerTable, void **callbacks)
     callbacks[7] = reinterpret_cast<void *>(Terminate);
     Log += "initialize;";
     return TRUE;
+}
+
+// JobLock as the provider handed it over.
+extern "C" CRITICAL_SECTION *__cdecl TestPA_JobLock()
+{
+    return JobLock;
 }
 
 extern "C" const char *__cdecl TestPA_Log()
