@@ -214,22 +214,22 @@ BOOL WINAPI ClosePrinter(HANDLE printerHandle)
     if (!ref)
         return FALSE;
     PrinterHandle *handle = ref.get();
-    // Unlisting first makes the close ours alone: a second ClosePrinter, even
-    // on another thread, now finds the handle closed.
+    // Waits for a query still using the handle, then for the job work of any
+    // other call on it; such a call finds the handle closed afterwards.
+    LockGuard hold(handle->lock);
+    LockGuard jobs(g_provider.jobLock);
+    // Unlisting makes the close ours alone: a second ClosePrinter, even on
+    // another thread, now finds the handle closed. It happens under JobLock,
+    // so a job that ends meanwhile (the plug-in's CompleteJob) is cleared
+    // from this handle as from every listed one.
     if (!Unlist(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     ReleaseHandle(handle); // the list's reference; ours keeps the block alive
-    {
-        // Waits for a query still using the handle, then for the job work of
-        // any other call on it; such a call finds the handle closed afterwards.
-        LockGuard hold(handle->lock);
-        LockGuard jobs(g_provider.jobLock);
-        if (handle->job)
-            AbortDocument(handle);
-        handle->signature = 0;
-    }
+    if (handle->job)
+        AbortDocument(handle);
+    handle->signature = 0;
     // The block goes with the last reference: ours, or that of a call still running.
     return TRUE;
 }
