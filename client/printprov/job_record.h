@@ -28,9 +28,11 @@ struct JobRecord {
     int32_t documentCount;
     DocumentRecord *documents; /* newest first */
 };
+#if !defined(_WIN64)
 static_assert(sizeof(JobRecord) == 16 * 4, "sixteen 32-bit words");
 static_assert(offsetof(JobRecord, paContext) == 10 * 4, "paContext is word 11");
 static_assert(offsetof(JobRecord, documents) == 15 * 4, "documents is word 16");
+#endif
 
 struct DocumentRecord {
     DocumentRecord *next;      /* next (older) document of the job */
@@ -42,7 +44,9 @@ struct DocumentRecord {
     char *documentName;
     int32_t dataOpen; /* 1 while the data is open in the print request */
 };
+#if !defined(_WIN64)
 static_assert(sizeof(DocumentRecord) == 8 * 4, "eight 32-bit words");
 static_assert(offsetof(DocumentRecord, dataOpen) == 7 * 4, "dataOpen is word 8");
+#endif
 
 #endif

@@ -15,7 +15,7 @@ struct PA_ProviderTable {
     CRITICAL_SECTION *jobLock;
     QvStatus(WINAPI *completeJob)(JobRecord *job, int32_t action);
 };
-static_assert(sizeof(PA_ProviderTable) == 2 * 4, "two 32-bit words");
+static_assert(sizeof(PA_ProviderTable) == 2 * sizeof(void *), "two words");
 
 typedef BOOL(WINAPI *PFN_PA_Initialize)(PA_ProviderTable *providerTable, PA_Callbacks *callbacks);
 
