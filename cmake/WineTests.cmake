@@ -6,18 +6,29 @@ set(QV_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for tes
 set(QV_TEST_DISPLAY ":99" CACHE STRING "X display for tests that show windows")
 
 # scripts/test.sh exports the same Wine settings to ctest itself, since test
-# discovery runs the programs before these properties apply.
+# discovery runs the programs before these properties apply. The override
+# mpr=n,b loads the router stand-in beside the programs in place of Wine's
+# mpr.dll (the prefix is prepared by the scripts, which also keep Wine from
+# installing Mono and Gecko).
 set(QV_WINE_ENV
   "WINEPREFIX=${QV_WINEPREFIX}"
-  "WINEARCH=win32"
+  "WINEARCH=${QV_WINEARCH}"
   "WINEDEBUG=-all"
-  "WINEDLLOVERRIDES=mscoree,mshtml=")
+  "WINEDLLOVERRIDES=mpr=n,b")
+# Programs that 64-bit Wine starts in turn need its loader named, or the
+# wrapper would choose the 32-bit one.
+if(QV_WINEARCH STREQUAL "win64")
+  list(APPEND QV_WINE_ENV "WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR}")
+endif()
 
 if(QV_BUILD_TESTS)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # The win32 thread model (see the toolchain files) has no std::mutex; our
+  # customization header gives GoogleTest the one class that needed it.
+  target_include_directories(gtest BEFORE PUBLIC ${PROJECT_SOURCE_DIR}/tests/support)
   include(GoogleTest)
 endif()
 
@@ -29,7 +40,7 @@ endif()
 function(qv_add_gtest name)
   cmake_parse_arguments(T "DISPLAY" "LOCK" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main qvtestsupport ${T_LIBS})
   set(env ${QV_WINE_ENV} ${T_ENV})
   if(T_DISPLAY)
     list(APPEND env "DISPLAY=${QV_TEST_DISPLAY}")

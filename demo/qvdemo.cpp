@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "netspi95.h"
+#include "routerhost.h"
 #include "qvsim.h"
 #include "spoolhost.h"
 

@@ -3,11 +3,12 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 . "$ROOT/scripts/prepare.sh"
-cmake --build "$BUILD_DIR" -j"$(nproc)" >/dev/null
+echo "benchmarks: $QV_VARIANT ($QV_ARCH_REASON)"
+qv_build >/dev/null
 
 trap 'wine_stop' EXIT
 wine_start
-cd "$BUILD_DIR/bin"
+cd "$RUN_BUILD_DIR/bin"
 for bench in *_bench.exe; do
-  DISPLAY= wine "$bench"
+  DISPLAY= "$QV_WINE" "$bench"
 done

@@ -5,9 +5,10 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 . "$ROOT/scripts/prepare.sh"
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target qvdemo >/dev/null
+echo "running: $QV_VARIANT ($QV_ARCH_REASON)"
+qv_build qvdemo >/dev/null
 
 trap 'wine_stop' EXIT
 wine_start
-cd "$BUILD_DIR/bin"
-DISPLAY= wine qvdemo.exe
+cd "$RUN_BUILD_DIR/bin"
+DISPLAY= "$QV_WINE" qvdemo.exe

@@ -1,28 +1,38 @@
-# Sourced by the scripts: the Wine settings of the build tree's own prefix.
-# Expects BUILD_DIR.
-export WINEPREFIX="$BUILD_DIR/wineprefix"
-export WINEARCH=win32
+# Sourced by the scripts: the Wine settings of the running build's own
+# prefix. Expects RUN_BUILD_DIR and QV_ARCH.
+export WINEPREFIX="$RUN_BUILD_DIR/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# mpr=n,b: the router stand-in beside the programs replaces Wine's mpr.dll.
+export WINEDLLOVERRIDES="mscoree,mshtml=;mpr=n,b"
+if [ "$QV_ARCH" = x86_64 ]; then
+  export WINEARCH=win64
+  # The wine wrapper would pick the 32-bit loader whenever wine32 is
+  # installed, usable or not.
+  QV_WINE=/usr/lib/wine/wine64
+  export WINELOADER="$QV_WINE"
+else
+  export WINEARCH=win32
+  QV_WINE=wine
+fi
 
 # Starts a persistent wineserver and prepares the prefix once. Wine's own
 # services must be up before ctest runs: started under ctest they inherit
 # its pipes and the run never ends.
 wine_start() {
   mkdir -p "$WINEPREFIX"
-  wineserver -p 2>/dev/null || true   # already running for this prefix
+  wineserver -p 2>/dev/null || true # already running for this prefix
   # The desktop process started here fixes the session's display driver:
   # on the virtual display (when it is up) tests given DISPLAY get real
   # windows, while tests without DISPLAY still get none.
   local display=""
   [ -e "/tmp/.X11-unix/X${QV_DISPLAY#:}" ] && display="$QV_DISPLAY"
-  DISPLAY="$display" wineboot -i >/dev/null 2>&1 </dev/null || true
+  DISPLAY="$display" "$QV_WINE" wineboot.exe -i >/dev/null 2>&1 </dev/null || true
   # The desktop ends with the last program attached to it, and the next
   # program to start one fixes the driver again: a test without DISPLAY
   # would leave the display-bound tests without windows. A minimized idle
   # program keeps the display's desktop up until wine_stop.
   if [ -n "$display" ]; then
-    DISPLAY="$display" wine start /min notepad >/dev/null 2>&1 </dev/null || true
+    DISPLAY="$display" "$QV_WINE" start /min notepad >/dev/null 2>&1 </dev/null || true
   fi
 }
 

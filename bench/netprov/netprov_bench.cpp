@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "netspi95.h"
+#include "routerhost.h"
 #include "qvsim.h"
 
 namespace {

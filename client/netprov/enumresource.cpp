@@ -9,9 +9,11 @@
 #include "enumhandle.h"
 #include "netprov.h"
 
+#if !defined(_WIN64)
 static_assert(sizeof(NETRESOURCEA) == 32, "router record of 32 bytes");
 static_assert(offsetof(NETRESOURCEA, lpRemoteName) == 20, "lpRemoteName at byte 20");
 static_assert(offsetof(NETRESOURCEA, lpProvider) == 28, "lpProvider at byte 28");
+#endif
 
 namespace {
 

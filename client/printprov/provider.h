@@ -37,8 +37,7 @@ struct PA_Callbacks {
     PFN_PA_JobCancelled JobCancelled;
     PFN_PA_Terminate Terminate;
 };
-static_assert(sizeof(PA_Callbacks) == 8 * sizeof(void *),
-              "eight entry pointers, in the plug-in's slot order");
+static_assert(sizeof(PA_Callbacks) == 8 * sizeof(void *), "eight entry pointers, in the plug-in's slot order");
 
 /* Node of OpenHandleList, newest first. */
 struct HandleNode {

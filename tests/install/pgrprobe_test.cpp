@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "journal.h"
 #include "qvsim.h"
 
 namespace {
@@ -17,27 +18,12 @@ constexpr BYTE kPoison = 0xCC;
 constexpr size_t kBufferBytes = 512;
 constexpr int32_t kFailure = -77;
 
-std::string Journal()
-{
-    std::string text(SimJournalText(nullptr, 0), '\0');
-    SimJournalText(&text[0], static_cast<int32_t>(text.size()));
-    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
-    return text;
-}
-
 std::vector<std::string> CallLines()
 {
     std::vector<std::string> calls;
-    std::string journal = Journal();
-    size_t start = 0;
-    while (start < journal.size()) {
-        size_t end = journal.find('\n', start);
-        if (end == std::string::npos)
-            end = journal.size();
-        std::string line = journal.substr(start, end - start);
+    for (const std::string &line : qvtest::JournalLines()) {
         if (line.rfind("CALL ", 0) == 0)
             calls.push_back(line);
-        start = end + 1;
     }
     return calls;
 }
@@ -126,7 +112,7 @@ TEST_F(PgrProbeTest, CopiesWhatTheNameServiceAnswers)
             ASSERT_EQ(kPoison, static_cast<BYTE>(buffer[i])) << "byte " << i << " written";
 
         std::vector<std::string> calls = CallLines();
-        ASSERT_EQ(1u, calls.size()) << Journal();
+        ASSERT_EQ(1u, calls.size()) << qvtest::JournalText();
         EXPECT_EQ(0u, calls[0].find("CALL NS_LocatePGR(&)")) << calls[0];
     }
 }
@@ -139,7 +125,7 @@ TEST_F(PgrProbeTest, InjectedFailureLeavesTheBufferAlone)
     EXPECT_EQ(0, locate_(buffer.data()));
     for (size_t i = 0; i < buffer.size(); ++i)
         ASSERT_EQ(kPoison, static_cast<BYTE>(buffer[i])) << "byte " << i << " written";
-    ASSERT_EQ(1u, CallLines().size()) << Journal();
+    ASSERT_EQ(1u, CallLines().size()) << qvtest::JournalText();
     SimClearInjections();
 }
 
@@ -147,7 +133,7 @@ TEST_F(PgrProbeTest, NullBufferIsRefusedWithoutAsking)
 {
     SimSetPgrHost("pgr1", 0);
     EXPECT_EQ(0, locate_(nullptr));
-    EXPECT_EQ(0u, CallLines().size()) << Journal();
+    EXPECT_EQ(0u, CallLines().size()) << qvtest::JournalText();
 }
 
 // The library's only link to the core library is NS_LocatePGR.

@@ -79,12 +79,12 @@ TEST_F(NetProvTest, RouterWithoutNameLeavesItEmpty)
 {
     Reload(nullptr);
     HANDLE h = Open(nullptr, nullptr);
-    EnumCall call = CallEnum(host, h, 1, 64);
+    EnumCall call = CallEnum(host, h, 1, 2 * kRecordBytes);
     ASSERT_EQ(DWORD(WN_SUCCESS), call.status) << call.layoutFault;
     ASSERT_EQ(1u, call.records.size());
     EXPECT_EQ("", call.records[0].remote);
     EXPECT_EQ("", call.records[0].provider);
-    EXPECT_EQ(64u - 35u, call.freeBytes); // 32-byte record and three terminators
+    EXPECT_EQ(2 * kRecordBytes - (kRecordBytes + 3), call.freeBytes); // the record and three terminators
 }
 
 TEST_F(NetProvTest, StringTableHoldsTheKindLabels)

@@ -73,11 +73,11 @@ TEST_F(NetProvTest, TooSmallBufferReportsTheDemandAndKeepsTheRecord)
     const std::string printer = "\\\\srv1.sales\\lp1";
     const std::string serverPrinter = "\\\\srv1.NIS:eng\\lp2";
     const DemandCase cases[] = {
-        {nullptr, nullptr, kProviderName, 2 * p + 35},
-        {kProviderName, nullptr, "~Aa.", 4 + p + 36},
-        {kProviderName, "~Aa.", "~Aa.sales", 9 + p + 36},
-        {kProviderName, "~Aa.sales", printer, DWORD(printer.size()) + p + 35},
-        {kProviderName, "~Aasrv1.NIS:eng", serverPrinter, DWORD(serverPrinter.size()) + p + 35},
+        {nullptr, nullptr, kProviderName, 2 * p + kRecordBytes + 3},
+        {kProviderName, nullptr, "~Aa.", 4 + p + kRecordBytes + 4},
+        {kProviderName, "~Aa.", "~Aa.sales", 9 + p + kRecordBytes + 4},
+        {kProviderName, "~Aa.sales", printer, DWORD(printer.size()) + p + kRecordBytes + 3},
+        {kProviderName, "~Aasrv1.NIS:eng", serverPrinter, DWORD(serverPrinter.size()) + p + kRecordBytes + 3},
     };
     for (const DemandCase &c : cases) {
         SCOPED_TRACE(c.first);
@@ -110,7 +110,7 @@ TEST_F(NetProvTest, NullBufferAsksForTheDemand)
     HANDLE h = Open(kProviderName, "~Aa.");
     DWORD count = 1, freeBytes = kSentinel;
     EXPECT_EQ(DWORD(WN_MORE_DATA), host.enumResource(h, &count, nullptr, kBig, &freeBytes));
-    EXPECT_EQ(9 + kProviderLength + 36, freeBytes);
+    EXPECT_EQ(9 + kProviderLength + kRecordBytes + 4, freeBytes);
     EXPECT_EQ(1u, count);
 }
 
@@ -444,7 +444,7 @@ TEST_F(NetProvTest, LongProviderNameGrowsPastTheFirstStep)
     const std::string name(500, 'N');
     Reload(name.c_str());
     HANDLE h = Open(nullptr, nullptr);
-    const DWORD demand = DWORD(2 * name.size() + 35);
+    const DWORD demand = DWORD(2 * name.size() + kRecordBytes + 3);
     EnumCall call = CallEnum(host, h, kAll, demand - 1);
     EXPECT_EQ(DWORD(WN_MORE_DATA), call.status);
     EXPECT_EQ(demand, call.freeBytes);

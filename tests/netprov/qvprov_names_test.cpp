@@ -9,37 +9,17 @@
 #include <string>
 
 #include "qvsim.h"
+#include "registry.h"
 #include "router_host.h"
+#include "spoolhost.h"
 
 namespace {
 
-const int kPrinterSlots = 50; // stdcall entry pointers of the spooler's table
-const int kSlotOpenPrinter = 0;
-const int kSlotClosePrinter = 31;
 const char kTestRoot[] = "Software\\QvnetprovTest";
 const char kProviderKey[] = "Software\\QvnetprovTest\\Provider";
 const char kUserKey[] = "Software\\QvnetprovTest\\User";
 
-typedef BOOL(WINAPI *InitializeFn)(void **table, DWORD size, LPSTR registryPath);
-typedef BOOL(WINAPI *OpenPrinterFn)(LPSTR name, HANDLE *handle, void *defaults);
-typedef BOOL(WINAPI *ClosePrinterFn)(HANDLE handle);
-
-void DeleteTree(HKEY root, const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char name[512];
-    for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::string child = std::string(path) + "\\" + name;
-        DeleteTree(root, child.c_str());
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(root, path);
-}
+using qvtest::DeleteTree;
 
 class NetProvQvprovNamesTest : public ::testing::Test {
 protected:
@@ -64,8 +44,7 @@ protected:
 
     void TearDown() override
     {
-        if (m_printProvider != nullptr)
-            FreeLibrary(m_printProvider);
+        SpoolUnloadProvider(&m_printProvider);
         EXPECT_TRUE(m_netHost.unload());
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
         if (m_userKey != nullptr)
@@ -78,7 +57,7 @@ protected:
     }
 
     HKEY m_userKey = nullptr;
-    HMODULE m_printProvider = nullptr;
+    SpoolProvider m_printProvider = {};
     RouterHost m_netHost;
 };
 
@@ -89,15 +68,9 @@ TEST_F(NetProvQvprovNamesTest, EveryListedPrinterOpens)
     ASSERT_EQ("", walk.fault);
     ASSERT_FALSE(walk.printers.empty());
 
-    m_printProvider = LoadLibraryA("qvprov.dll");
-    ASSERT_NE(nullptr, m_printProvider);
-    auto initialize
-        = reinterpret_cast<InitializeFn>(GetProcAddress(m_printProvider, "InitializePrintProvidor"));
-    ASSERT_NE(nullptr, initialize);
-    void *table[kPrinterSlots] = {};
-    ASSERT_TRUE(initialize(table, sizeof table, const_cast<char *>(kProviderKey)));
-    auto openPrinter = reinterpret_cast<OpenPrinterFn>(table[kSlotOpenPrinter]);
-    auto closePrinter = reinterpret_cast<ClosePrinterFn>(table[kSlotClosePrinter]);
+    ASSERT_EQ(DWORD(ERROR_SUCCESS), SpoolLoadProvider("qvprov.dll", kProviderKey, &m_printProvider));
+    PFN_OpenPrinter openPrinter = m_printProvider.table.fpOpenPrinter;
+    PFN_ClosePrinter closePrinter = m_printProvider.table.fpClosePrinter;
     ASSERT_NE(nullptr, openPrinter);
     ASSERT_NE(nullptr, closePrinter);
 

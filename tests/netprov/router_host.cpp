@@ -214,53 +214,8 @@ Walk WalkTree(RouterHost &host, DWORD size)
     return walk;
 }
 
-std::string Journal()
-{
-    int32_t needed = SimJournalText(nullptr, 0);
-    if (needed <= 0)
-        return std::string();
-    std::string text(size_t(needed), '\0');
-    SimJournalText(&text[0], needed);
-    text.resize(strlen(text.c_str()));
-    return text;
-}
-
-int JournalCount(const std::string &journal, const std::string &fn)
-{
-    int n = 0;
-    size_t start = 0;
-    while (start < journal.size()) {
-        size_t end = journal.find('\n', start);
-        if (end == std::string::npos)
-            end = journal.size();
-        std::string line = journal.substr(start, end - start);
-        size_t at = line.find(fn);
-        // The name must stand alone: NS_ListEnd is not NS_ListEndX.
-        if (at != std::string::npos) {
-            size_t after = at + fn.size();
-            bool alone = after >= line.size() || !(isalnum((unsigned char)line[after]) || line[after] == '_');
-            bool before = at == 0 || !(isalnum((unsigned char)line[at - 1]) || line[at - 1] == '_');
-            if (alone && before)
-                ++n;
-        }
-        start = end + 1;
-    }
-    return n;
-}
-
 int LiveNameServiceObjects()
 {
     return SimLiveObjects("string") + SimLiveObjects("object") + SimLiveObjects("list")
         + SimLiveObjects("domain");
-}
-
-std::string LeakReport()
-{
-    int32_t needed = SimLeakReport(nullptr, 0);
-    if (needed <= 0)
-        return std::string();
-    std::string text(size_t(needed), '\0');
-    SimLeakReport(&text[0], needed);
-    text.resize(strlen(text.c_str()));
-    return text;
 }

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "netspi95.h"
+#include "routerhost.h"
+#include "journal.h"
 
 extern const char kProviderName[]; // the name the tests' router gives
 
@@ -85,6 +86,9 @@ struct Walk {
 };
 Walk WalkTree(RouterHost &host, DWORD size);
 
+// The fixed part of a record: 32 bytes on Windows 95.
+const DWORD kRecordBytes = sizeof(NETRESOURCEA);
+
 // The bytes the record of remote takes in a buffer.
 inline DWORD RecordBytes(const std::string &remote, const std::string &provider)
 {
@@ -92,10 +96,13 @@ inline DWORD RecordBytes(const std::string &remote, const std::string &provider)
 }
 
 // The simulator's journal, and the number of its lines that call fn.
-std::string Journal();
-int JournalCount(const std::string &journal, const std::string &fn);
+inline std::string Journal()
+{
+    return qvtest::JournalText();
+}
+using qvtest::JournalCount;
+using qvtest::LeakReport;
 // Live name-service objects of the kinds the provider may hold.
 int LiveNameServiceObjects();
-std::string LeakReport();
 
 #endif

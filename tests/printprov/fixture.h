@@ -6,21 +6,22 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "qvsim.h"
 #include "spoolhost.h"
+#include "journal.h"
+#include "registry.h"
 
 constexpr DWORD kPoison = 0xdeadbeef;
 extern const char kUserPrintersRoot[];      // "Software\Tamsell\...\PRINTERS\"
 extern const char kPrintAssistantKeyPath[]; // under HKEY_LOCAL_MACHINE
 
-// The simulator's journal as lines.
-std::vector<std::string> JournalLines();
-// Index of the first journal line at or after from that contains text; -1 if none.
-int FindJournal(const std::vector<std::string> &lines, const std::string &text, int from = 0);
-std::string LeakReport();
+using qvtest::FindJournal;
+using qvtest::JournalLines;
+using qvtest::LeakReport;
 
 // Threads of this process right now.
 int ThreadCount();
@@ -41,11 +42,9 @@ private:
     HKEY key_ = nullptr;
 };
 
-// A REG_DWORD of a key below root; false when missing or not a DWORD.
-bool ReadDword(HKEY root, const std::string &key, const char *value, DWORD *data);
-bool KeyExists(HKEY root, const std::string &key);
-// Deletes a key with everything below it (the platform's headers stop at XP).
-void DeleteTree(HKEY root, const std::string &key);
+using qvtest::DeleteTree;
+using qvtest::KeyExists;
+using qvtest::ReadDword;
 
 class ProviderTest : public ::testing::Test {
 protected:
@@ -62,5 +61,6 @@ protected:
     std::string testName_;
     std::string providerKey_; // the provider's key under HKEY_LOCAL_MACHINE
     UserHive *user_ = nullptr;
+    std::unique_ptr<qvtest::RegistrySandbox> registry_; // the provider's key and the plug-in key
     SpoolProvider provider_ = {};
 };

@@ -1,23 +1,47 @@
 // The provider table as the spooler receives it from InitializePrintProvidor.
 #include "fixture.h"
 #include "stack_probe.h"
+#include "variant.h"
 
 #include <set>
 #include <string.h>
 
 namespace {
 
-const std::set<unsigned> kNullSlots = {4, 5, 32, 33, 34, 35, 36};
-const std::set<unsigned> kDeclinedSlots
-    = {6, 8, 9, 13, 14, 15, 17, 18, 28, 29, 30, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
-constexpr unsigned kAddJobSlot = 26;
-constexpr unsigned kScheduleJobSlot = 27;
-constexpr unsigned kReadPrinterSlot = 24;
-constexpr unsigned kAbortPrinterSlot = 23;
+// Slots the provider leaves null, and slots it fills with an entry that
+// declines the operation whatever the handle.
+const std::set<unsigned> kNullSlots
+    = {SPOOL_SLOT(AddPrinter), SPOOL_SLOT(DeletePrinter), SPOOL_SLOT(AddForm),  SPOOL_SLOT(DeleteForm),
+       SPOOL_SLOT(GetForm),    SPOOL_SLOT(SetForm),       SPOOL_SLOT(EnumForms)};
+const std::set<unsigned> kDeclinedSlots = {SPOOL_SLOT(SetPrinter),
+                                           SPOOL_SLOT(EnumPrinters),
+                                           SPOOL_SLOT(AddPrinterDriver),
+                                           SPOOL_SLOT(DeletePrinterDriver),
+                                           SPOOL_SLOT(AddPrintProcessor),
+                                           SPOOL_SLOT(EnumPrintProcessors),
+                                           SPOOL_SLOT(DeletePrintProcessor),
+                                           SPOOL_SLOT(EnumPrintProcessorDatatypes),
+                                           SPOOL_SLOT(GetPrinterData),
+                                           SPOOL_SLOT(SetPrinterData),
+                                           SPOOL_SLOT(WaitForPrinterChange),
+                                           SPOOL_SLOT(EnumMonitors),
+                                           SPOOL_SLOT(EnumPorts),
+                                           SPOOL_SLOT(AddPort),
+                                           SPOOL_SLOT(ConfigurePort),
+                                           SPOOL_SLOT(DeletePort),
+                                           SPOOL_SLOT(CreatePrinterIC),
+                                           SPOOL_SLOT(PlayGdiScriptOnPrinterIC),
+                                           SPOOL_SLOT(DeletePrinterIC),
+                                           SPOOL_SLOT(AddPrinterConnection),
+                                           SPOOL_SLOT(DeletePrinterConnection),
+                                           SPOOL_SLOT(PrinterMessageBox),
+                                           SPOOL_SLOT(AddMonitor),
+                                           SPOOL_SLOT(DeleteMonitor)};
 constexpr BYTE kTablePoison = 0xab;
+constexpr DWORD kTableSize = sizeof(PRINTPROVIDOR); // 200 bytes on Windows 95
 
 // Calls slot index with the given leading arguments, the rest zero.
-uint32_t CallSlot(const PRINTPROVIDOR &table, unsigned index, std::vector<uint32_t> args, int32_t *delta)
+uint32_t CallSlot(const PRINTPROVIDOR &table, unsigned index, std::vector<uintptr_t> args, int32_t *delta)
 {
     args.resize(kSpoolSlots[index].argCount, 0);
     return CallMeasuringStack(SpoolSlot(&table, index), args.data(), static_cast<int>(args.size()), delta);
@@ -33,7 +57,8 @@ __attribute__((noinline)) int WINAPI TakesTwo(int first, int second)
 // The probe itself: it sees an entry called with more words than it pops.
 TEST(StackProbe, SeesAnEntryThatPopsFewerWordsThanPushed)
 {
-    const uint32_t args[3] = {1, 2, 3};
+    QV_ONLY_IN_32BIT_BUILD();
+    const uintptr_t args[3] = {1, 2, 3};
     int32_t delta = 12345;
     EXPECT_EQ(3u, CallMeasuringStack(reinterpret_cast<const void *>(TakesTwo), args, 2, &delta));
     EXPECT_EQ(0, delta);
@@ -65,7 +90,7 @@ TEST_F(TableTest, EverySlotPopsItsOwnArguments)
         int32_t delta = 12345;
         SetLastError(kPoison);
         // AbortPrinter has nothing to abort on a handle without a job: TRUE.
-        EXPECT_EQ(i == kAbortPrinterSlot ? 1u : 0u, CallSlot(provider_.table, i, {}, &delta));
+        EXPECT_EQ(i == SPOOL_SLOT(AbortPrinter) ? 1u : 0u, CallSlot(provider_.table, i, {}, &delta));
         EXPECT_EQ(0, delta);
         EXPECT_NE(kPoison, GetLastError());
     }
@@ -77,10 +102,10 @@ TEST_F(TableTest, DeclinedSlotsAnswerCallNotImplemented)
     HANDLE printer = nullptr;
     ASSERT_TRUE(Open("\\\\srv1.corp\\lp1", &printer));
     std::set<unsigned> slots = kDeclinedSlots;
-    slots.insert(kReadPrinterSlot); // whatever the handle
+    slots.insert(SPOOL_SLOT(ReadPrinter)); // whatever the handle
     for (unsigned i : slots) {
         SCOPED_TRACE(kSpoolSlots[i].name);
-        for (uint32_t first : {0u, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(printer))}) {
+        for (uintptr_t first : {uintptr_t(0), reinterpret_cast<uintptr_t>(printer)}) {
             int32_t delta = 12345;
             SetLastError(kPoison);
             EXPECT_EQ(0u, CallSlot(provider_.table, i, {first}, &delta));
@@ -138,8 +163,11 @@ TEST_F(TableTest, BadArgumentsFailBeforeAnySlotIsWritten)
         DWORD size;
         LPSTR path;
     } cases[] = {
-        {"null table", false, 200, path},  {"199 bytes", true, 199, path},   {"0 bytes", true, 0, path},
-        {"null path", true, 200, nullptr}, {"empty path", true, 200, empty},
+        {"null table", false, kTableSize, path},
+        {"one byte short", true, kTableSize - 1, path},
+        {"0 bytes", true, 0, path},
+        {"null path", true, kTableSize, nullptr},
+        {"empty path", true, kTableSize, empty},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,7 +185,7 @@ TEST_F(TableTest, ExactSizeSucceedsAndALargerTableKeepsItsTail)
 {
     LoadProvider();
     char path[] = "Software\\QvprovTest\\none";
-    BYTE big[256];
+    BYTE big[sizeof(PRINTPROVIDOR) + 56];
     memset(big, kTablePoison, sizeof big);
     SetLastError(kPoison);
     EXPECT_TRUE(provider_.initialize(reinterpret_cast<PRINTPROVIDOR *>(big), sizeof big, path));

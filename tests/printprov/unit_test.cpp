@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "registry.h"
 #include "cache.h"
 #include "job_record.h"
 #include "printer_handle.h"
@@ -393,21 +394,6 @@ namespace {
 // The handle checks and the clearing of job and document references, on
 // handles opened through OpenPrinter with the list and JobLock of this
 // process (no library attach here).
-void DeleteKeyTree(HKEY root, const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char name[512];
-    DWORD length = sizeof name;
-    while (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-        DeleteKeyTree(key, name);
-        length = sizeof name;
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(root, path);
-}
-
 TEST(HandleChecks, ServerJobAndReferenceClearing)
 {
     // The opens write printer keys: into a user hive of this test's own.
@@ -472,7 +458,7 @@ TEST(HandleChecks, ServerJobAndReferenceClearing)
     HandleListTerm();
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(hive);
-    DeleteKeyTree(HKEY_CURRENT_USER, hivePath);
+    qvtest::DeleteTree(HKEY_CURRENT_USER, hivePath);
     EXPECT_EQ(0, SimLiveObjects(nullptr));
     EXPECT_EQ(0, SimOwnershipFaults());
 }

@@ -204,8 +204,8 @@ TEST_F(SetupSettingsTest, OneKeyMissingDisablesItsBox)
                  {"pgr missing", kTirpcKey, IDC_NT_CHECK, "1022/1018"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        SavedKey::Remove(kPgrKey);
-        SavedKey::Remove(kTirpcKey);
+        RemoveKey(kPgrKey);
+        RemoveKey(kTirpcKey);
         CreateKey(c.present);
         if (c.present == kPgrKey) {
             PutValue(kPgrKey, "ServerAddress", Sz("nshost"));
@@ -276,7 +276,7 @@ TEST_F(SetupSettingsTest, EnableLocalFileExactlyOneMeansNtUnused)
     FullSettings();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        SavedKey::Remove(kPgrKey);
+        RemoveKey(kPgrKey);
         PutValue(kPgrKey, "ServerAddress", Sz("nshost"));
         if (c.value)
             PutValue(kPgrKey, "EnableLocalFile", *c.value);
@@ -511,8 +511,8 @@ TEST_F(SetupSettingsTest, WriteFailuresShowTheirMessagesAndTheHandlerGoesOn)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        SavedKey::Remove(kPgrKey);
-        SavedKey::Remove(kTirpcKey);
+        RemoveKey(kPgrKey);
+        RemoveKey(kTirpcKey);
         FullSettings();
         FaultyRegistry reg;
         ScriptedDialog d(reg);
@@ -563,8 +563,8 @@ TEST_F(SetupSettingsTest, FailedOpenLeavesRegistryUntouchedFailedWriteDoesNot)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        SavedKey::Remove(kPgrKey);
-        SavedKey::Remove(kTirpcKey);
+        RemoveKey(kPgrKey);
+        RemoveKey(kTirpcKey);
         FullSettings();
         FaultyRegistry reg;
         ScriptedDialog d(reg);

@@ -38,9 +38,11 @@ std::vector<Obj> Objects(int32_t kind, const char *domain, int32_t objectClass =
     NsObject *obj = nullptr;
     int32_t status;
     while ((status = NS_ListNext(list, &obj)) == 0) {
-        // Callers read the name at byte 8 and the server name at byte 16.
+        // Callers read the name and the server name by address (bytes 8 and 16
+        // of the 32-bit record).
         const char *base = (const char *)obj;
-        out.push_back({*(char *const *)(base + 8), *(char *const *)(base + 16)});
+        out.push_back({*(char *const *)(base + offsetof(NsObject, name)),
+                       *(char *const *)(base + offsetof(NsObject, serverName))});
         EXPECT_EQ(0, NS_FreeObject(obj));
     }
     EXPECT_EQ(NS_STATUS_NO_MORE, status);

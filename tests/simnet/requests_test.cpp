@@ -2,10 +2,10 @@
 // job control, the journal, and several threads at once.
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "simfixture.h"
+#include "threads.h"
 
 namespace {
 
@@ -488,10 +488,10 @@ TEST_F(SimRequests, BadRequestsFailCleanly)
 TEST_F(SimRequests, ManyThreadsAtOnce)
 {
     const int kThreads = 6, kRounds = 60;
-    std::vector<std::thread> threads;
     std::vector<int> failures(kThreads, 0);
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([t, &failures] {
+    qvtest::RunThreads(
+        kThreads,
+        [&failures](int t) {
             for (int i = 0; i < kRounds; ++i) {
                 QvHandle h = 0;
                 NsObject *obj = nullptr;
@@ -503,16 +503,8 @@ TEST_F(SimRequests, ManyThreadsAtOnce)
                 NS_FreeDomainHandle(h);
                 failures[t] += ListJobs(t % 2 ? 1 : 0).empty() && t % 2 == 0;
             }
-        });
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread joiner([&] {
-        for (auto &th : threads)
-            th.join();
-        SetEvent(done);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 60000)) << "deadlock";
-    joiner.join();
-    CloseHandle(done);
+        },
+        60000);
     for (int t = 0; t < kThreads; ++t)
         EXPECT_EQ(0, failures[t]) << t;
 }

@@ -12,23 +12,18 @@
 #include "qvcore.h"
 #include "qvdpa.h"
 #include "qvsim.h"
+#include "journal.h"
+
+using qvtest::JournalText;
 
 inline std::string Journal()
 {
-    int32_t n = SimJournalText(nullptr, 0);
-    std::string text(n, '\0');
-    SimJournalText(&text[0], n);
-    text.resize(n - 1);
-    return text;
+    return JournalText();
 }
 
 inline std::string LeakText()
 {
-    int32_t n = SimLeakReport(nullptr, 0);
-    std::string text(n, '\0');
-    SimLeakReport(&text[0], n);
-    text.resize(n - 1);
-    return text;
+    return qvtest::LeakReport();
 }
 
 // Position of needle in the journal, npos when absent.

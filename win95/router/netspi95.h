@@ -38,7 +38,7 @@ extern "C" {
 typedef LPVOID HPROVIDER;
 typedef HPROVIDER *PHPROVIDER;
 
-/* Router service calls (exported by the router's service library). */
+/* Router service calls, exported by MPR.DLL on Windows 95. */
 DWORD WINAPI NPSGetProviderHandleA(PHPROVIDER phProvider);
 DWORD WINAPI NPSGetProviderNameA(HPROVIDER hProvider, LPCSTR *lpszProviderName);
 
@@ -60,18 +60,6 @@ enum {
     NP_ORDINAL_CLOSEENUM = 35,
     NP_ORDINAL_FORMATNETWORKNAME = 46
 };
-
-/*
- * Host side of this stand-in (no Windows 95 counterpart): the name that
- * NPSGetProviderNameA answers for the provider, as the router would have
- * read it from the provider's registry key. A null name makes the router
- * answer WN_BAD_VALUE and leave the caller's pointer alone. The text is
- * copied. Returns WN_SUCCESS or WN_OUT_OF_MEMORY.
- */
-DWORD WINAPI RouterSetProviderName(LPCSTR lpszProviderName);
-
-/* Host side: how many NPSGetProviderNameA calls the router has answered. */
-DWORD WINAPI RouterProviderNameRequests(void);
 
 #ifdef __cplusplus
 }

@@ -1,10 +1,9 @@
 /*
- * Service side of the Windows 95 multiple provider router, as far as a
- * network provider sees it: the provider's handle and the provider's name.
- * This platform's mpr.dll has no such calls, so this small library stands in
- * for them; a host (a test, a demo) tells it the provider name first.
+ * The router's state behind the service calls of the stand-in mpr.dll: the
+ * one provider it serves and its name. A host (a test, the main job) names
+ * the provider here before it loads the provider.
  */
-#include "netspi95.h"
+#include "routerhost.h"
 
 #include <new>
 #include <string>
@@ -40,7 +39,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
     return TRUE;
 }
 
-extern "C" DWORD WINAPI NPSGetProviderHandleA(PHPROVIDER phProvider)
+DWORD RouterServeProviderHandle(PHPROVIDER phProvider)
 {
     if (phProvider == nullptr)
         return WN_BAD_POINTER;
@@ -49,7 +48,7 @@ extern "C" DWORD WINAPI NPSGetProviderHandleA(PHPROVIDER phProvider)
 }
 
 // The text stays valid until the host names the provider again.
-extern "C" DWORD WINAPI NPSGetProviderNameA(HPROVIDER hProvider, LPCSTR *lpszProviderName)
+DWORD RouterServeProviderName(HPROVIDER hProvider, LPCSTR *lpszProviderName)
 {
     if (lpszProviderName == nullptr)
         return WN_BAD_POINTER;
@@ -63,7 +62,7 @@ extern "C" DWORD WINAPI NPSGetProviderNameA(HPROVIDER hProvider, LPCSTR *lpszPro
     return WN_SUCCESS;
 }
 
-extern "C" DWORD WINAPI RouterSetProviderName(LPCSTR lpszProviderName)
+DWORD RouterSetProviderName(LPCSTR lpszProviderName)
 {
     try {
         LockGuard guard;
@@ -80,7 +79,7 @@ extern "C" DWORD WINAPI RouterSetProviderName(LPCSTR lpszProviderName)
     }
 }
 
-extern "C" DWORD WINAPI RouterProviderNameRequests(void)
+DWORD RouterProviderNameRequests(void)
 {
     LockGuard guard;
     return g_provider.nameRequests;

@@ -128,10 +128,15 @@ typedef BOOL(WINAPI *PFN_InitializePrintProvidor)(LPPRINTPROVIDOR pPrintProvidor
 #ifdef __cplusplus
 }
 
+#if !defined(_WIN64)
 static_assert(sizeof(void *) == 4, "the Windows 95 table holds 32-bit entry pointers");
 static_assert(sizeof(PRINTPROVIDOR) == 200, "50 entries of 4 bytes");
+#endif
+/* Every slot in its place, counted in entry pointers (4 bytes on Windows 95;
+ * the x86-64 test build keeps the order with 8-byte pointers). */
+static_assert(sizeof(PRINTPROVIDOR) == PRINTPROVIDOR_SLOT_COUNT * sizeof(void *), "50 entries");
 #define QV_PRINTPROVIDOR_OFFSET(slot, name)                                                                  \
-    static_assert(offsetof(PRINTPROVIDOR, fp##name) == (slot)*4, "slot " #slot " is " #name);
+    static_assert(offsetof(PRINTPROVIDOR, fp##name) == (slot) * sizeof(void *), "slot " #slot " is " #name);
 QV_PRINTPROVIDOR_SLOTS(QV_PRINTPROVIDOR_OFFSET)
 #undef QV_PRINTPROVIDOR_OFFSET
 #endif

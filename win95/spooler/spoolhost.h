@@ -23,6 +23,9 @@ struct SpoolSlotInfo {
 /* The 50 slots in table order. */
 extern const SpoolSlotInfo kSpoolSlots[PRINTPROVIDOR_SLOT_COUNT];
 
+/* Index of a slot in the table, by the operation's name: SPOOL_SLOT(ClosePrinter). */
+#define SPOOL_SLOT(name) unsigned(offsetof(PRINTPROVIDOR, fp##name) / sizeof(void *))
+
 /* Entry pointer of slot index (0..49) of a table. */
 void *SpoolSlot(const PRINTPROVIDOR *table, unsigned index);
 

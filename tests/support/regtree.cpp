@@ -118,6 +118,15 @@ std::string Compare(const RegTree &expected, const RegTree &actual, const std::w
 
 } // namespace
 
+void PrintTo(const RegValue &value, std::ostream *os)
+{
+    *os << "type " << value.type << " [" << value.data.size() << " bytes]";
+    if (value.type == REG_SZ)
+        *os << " \"" << std::string(value.data.begin(), value.data.end()).c_str() << "\"";
+    if (value.type == REG_DWORD && value.data.size() == 4)
+        *os << " " << *reinterpret_cast<const DWORD *>(value.data.data());
+}
+
 RegTree RegTree::Classed(const std::wstring &keyClass)
 {
     RegTree tree;

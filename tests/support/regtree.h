@@ -9,6 +9,7 @@
 
 #include <windows.h>
 #include <map>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct RegValue {
     std::vector<BYTE> data;
     bool operator==(const RegValue &other) const { return type == other.type && data == other.data; }
 };
+
+/* How a test failure shows a value. */
+void PrintTo(const RegValue &value, std::ostream *os);
 
 struct RegTree {
     std::wstring keyClass;
