@@ -10,9 +10,14 @@
 #include "attributes.h"
 #include "cache.h"
 #include "entries.h"
+#include "journal.h"
 #include "qvsim.h"
+#include "registry.h"
 
 namespace {
+
+using qvtest::DeleteTree;
+using qvtest::JournalLines;
 
 constexpr DWORD kPoison = 0xdeadbeef;
 const char kHivePath[] = "Software\\QvprovTest\\plugin-jobs";
@@ -100,18 +105,6 @@ int32_t WINAPI JobCancelled(uintptr_t paContext)
     return 0;
 }
 
-std::vector<std::string> Journal()
-{
-    int32_t size = SimJournalText(nullptr, 0);
-    std::string text(size > 0 ? size : 1, '\0');
-    SimJournalText(&text[0], size);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 // The lines of the n-th submitted request of a type, its header first.
 std::vector<std::string> Request(const std::vector<std::string> &journal, int type, int nth = 0)
 {
@@ -126,14 +119,6 @@ std::vector<std::string> Request(const std::vector<std::string> &journal, int ty
         return lines;
     }
     return {};
-}
-
-std::string Leaks()
-{
-    int32_t size = SimLeakReport(nullptr, 0);
-    std::string text(size > 0 ? size : 1, '\0');
-    SimLeakReport(&text[0], size);
-    return text;
 }
 
 class PlugInJobTest : public ::testing::Test {
@@ -178,23 +163,8 @@ protected:
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
         RegCloseKey(hive_);
         DeleteTree(HKEY_CURRENT_USER, kHivePath);
-        EXPECT_EQ(0, SimLiveObjects(nullptr)) << Leaks();
-        EXPECT_EQ(0, SimOwnershipFaults()) << Leaks();
-    }
-
-    static void DeleteTree(HKEY root, const char *path)
-    {
-        HKEY key;
-        if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
-        char name[512];
-        DWORD length = sizeof name;
-        while (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            DeleteTree(key, name);
-            length = sizeof name;
-        }
-        RegCloseKey(key);
-        RegDeleteKeyA(root, path);
+        EXPECT_EQ(0, SimLiveObjects(nullptr)) << qvtest::LeakReport();
+        EXPECT_EQ(0, SimOwnershipFaults()) << qvtest::LeakReport();
     }
 
     HANDLE OpenLp1()
@@ -247,7 +217,7 @@ TEST_F(PlugInJobTest, OneJobCarriesTheDocumentsOfTwoHandles)
     };
     EXPECT_EQ(expected, Seen.events);
 
-    std::vector<std::string> journal = Journal();
+    std::vector<std::string> journal = JournalLines();
     EXPECT_TRUE(Request(journal, 11, 1).empty()) << "one print request";
     const std::vector<std::string> plugIn = Request(journal, 7);
     ASSERT_EQ(7u, plugIn.size()) << ::testing::PrintToString(journal);
@@ -263,7 +233,7 @@ TEST_F(PlugInJobTest, OneJobCarriesTheDocumentsOfTwoHandles)
     SimJournalClear();
     ASSERT_EQ(1u, Seen.jobs.size());
     EXPECT_EQ(0, CompleteJob(Seen.jobs[0], kCompleteFinish));
-    journal = Journal();
+    journal = JournalLines();
     // Newest document first, then the job.
     ASSERT_LT(1u, Request(journal, 8, 0).size());
     EXPECT_EQ("INSTANCE SimpleName(5,\"srv1\") ObjId(DocId(\"" + Id(job) + "\",2))",
@@ -352,7 +322,7 @@ TEST_F(PlugInJobTest, AbortingTheDocumentsOfASharedJob)
     SimJournalClear();
     Seen.events.clear();
     EXPECT_TRUE(AbortPrinter(first));
-    std::vector<std::string> journal = Journal();
+    std::vector<std::string> journal = JournalLines();
     // The document's data is ended, then its request goes with the pages done.
     int ended = -1;
     for (size_t i = 0; i < journal.size() && ended < 0; ++i)
@@ -392,7 +362,7 @@ TEST_F(PlugInJobTest, CompleteJobWithAnotherActionDoesNothing)
         EXPECT_EQ(0, CompleteJob(Seen.jobs[0], action));
         EXPECT_EQ(0, CompleteJob(nullptr, action));
     }
-    EXPECT_TRUE(Journal().empty());
+    EXPECT_TRUE(JournalLines().empty());
     EXPECT_EQ(251, SimJobState(Id(job).c_str()));
     // A job the plug-in still holds when it is unloaded is cancelled then.
     EXPECT_TRUE(ClosePrinter(printer));

@@ -1,22 +1,11 @@
 // Printing from several threads at once, a close racing a write, and the
 // end of the provider (FreeLibrary, process exit) with a job in progress.
 #include "print_fixture.h"
+#include "threads.h"
 
 namespace {
 
-constexpr DWORD kDeadlockTimeout = 120000;
-
-// Waits for every thread; a deadlock ends the test process rather than hangs it.
-void JoinOrFail(HANDLE *threads, DWORD count)
-{
-    if (WaitForMultipleObjects(count, threads, TRUE, kDeadlockTimeout) == WAIT_TIMEOUT) {
-        ADD_FAILURE() << "deadlock: the threads did not finish within " << kDeadlockTimeout / 1000 << " s";
-        fflush(stdout);
-        TerminateProcess(GetCurrentProcess(), 3);
-    }
-    for (DWORD i = 0; i < count; ++i)
-        CloseHandle(threads[i]);
-}
+constexpr DWORD kDeadlockTimeout = 90000; // below ctest's time-out of a test
 
 class PrintThreadsTest : public PrintTest { };
 
@@ -25,25 +14,14 @@ constexpr int kDocumentsPerThread = 200;
 const char *const kPrinters[]
     = {"\\\\srv1.corp\\lp1", "\\\\srv1.corp\\lp2", "\\\\srv2.corp\\lp3", "\\\\srv2.corp\\lp4"};
 
-struct Printing {
-    SpoolProvider *provider;
-    HANDLE start;
-    int index;
-    LONG failures;
-    LONG printed;
-};
-
-DWORD WINAPI PrintDocuments(LPVOID parameter)
+// One thread's work: 200 documents through a handle of its own.
+int PrintDocuments(const PRINTPROVIDOR &table, int index)
 {
-    auto *work = static_cast<Printing *>(parameter);
-    const PRINTPROVIDOR &table = work->provider->table;
-    WaitForSingleObject(work->start, INFINITE);
     HANDLE printer = nullptr;
-    if (!table.fpOpenPrinter(const_cast<LPSTR>(kPrinters[work->index % 4]), &printer, nullptr)) {
-        work->failures = kDocumentsPerThread;
+    if (!table.fpOpenPrinter(const_cast<LPSTR>(kPrinters[index % 4]), &printer, nullptr))
         return 0;
-    }
     char data[] = "page of text\f";
+    int printed = 0;
     for (int i = 0; i < kDocumentsPerThread; ++i) {
         DOC_INFO_1A info = {const_cast<LPSTR>("threaded"), nullptr, nullptr};
         DWORD written = 0;
@@ -53,14 +31,9 @@ DWORD WINAPI PrintDocuments(LPVOID parameter)
         ok = ok && table.fpEndPagePrinter(printer);
         ok = ok && table.fpWritePrinter(printer, data, sizeof data - 1, &written);
         ok = ok && table.fpEndDocPrinter(printer);
-        if (ok)
-            ++work->printed;
-        else
-            ++work->failures;
+        printed += ok;
     }
-    if (!table.fpClosePrinter(printer))
-        ++work->failures;
-    return 0;
+    return table.fpClosePrinter(printer) ? printed : -1;
 }
 
 // Eight threads print to four printers through handles of their own while
@@ -78,22 +51,12 @@ TEST_F(PrintThreadsTest, EightThreadsPrintToFourPrinters)
     LoadProvider();
     SimJournalCalls(0);
 
-    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    Printing work[kPrintingThreads];
-    HANDLE threads[kPrintingThreads];
-    for (int i = 0; i < kPrintingThreads; ++i) {
-        work[i] = {&provider_, start, i, 0, 0};
-        threads[i] = CreateThread(nullptr, 0, PrintDocuments, &work[i], 0, nullptr);
-        ASSERT_NE(nullptr, threads[i]);
-    }
-    SetEvent(start);
-    JoinOrFail(threads, kPrintingThreads);
-    CloseHandle(start);
-    for (const Printing &w : work) {
-        SCOPED_TRACE(w.index);
-        EXPECT_EQ(0, w.failures);
-        EXPECT_EQ(kDocumentsPerThread, w.printed);
-    }
+    int printed[kPrintingThreads] = {};
+    qvtest::RunThreads(
+        kPrintingThreads, [&](int index) { printed[index] = PrintDocuments(provider_.table, index); },
+        kDeadlockTimeout);
+    for (int i = 0; i < kPrintingThreads; ++i)
+        EXPECT_EQ(kDocumentsPerThread, printed[i]) << "thread " << i;
     // Every job finished on its server: 200 documents for each of the two
     // handles of each printer, two printers on each server.
     const int perServer = kDocumentsPerThread * kPrintingThreads / 2;
@@ -107,49 +70,47 @@ TEST_F(PrintThreadsTest, EightThreadsPrintToFourPrinters)
     }
 }
 
-struct Racing {
-    const PRINTPROVIDOR *table;
-    HANDLE printer;
-    HANDLE writing; // set once the writer has written a few times
-    LONG writes;
-    DWORD lastError;
-};
-
-DWORD WINAPI WriteUntilRefused(LPVOID parameter)
-{
-    auto *race = static_cast<Racing *>(parameter);
-    char data[] = "racing data";
-    for (;;) {
-        DWORD written = kPoison;
-        SetLastError(kPoison);
-        if (!race->table->fpWritePrinter(race->printer, data, sizeof data - 1, &written)) {
-            race->lastError = GetLastError();
-            return 0;
-        }
-        if (InterlockedIncrement(&race->writes) == 20)
-            SetEvent(race->writing);
-    }
-}
-
 // A close on one thread while another writes through the same handle: the
 // write ends cleanly with ERROR_INVALID_HANDLE, the job is cancelled, and no
 // freed memory is touched (the handle goes with its last user).
 TEST_F(PrintThreadsTest, ClosingAHandleWhileAnotherThreadWritesThroughIt)
 {
+    constexpr LONG kWritesBeforeClose = 20;
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
         HANDLE printer = nullptr;
         ASSERT_TRUE(Open("\\\\srv1.corp\\lp1", &printer));
         ASSERT_NE(0u, StartDoc(printer, "racing"));
-        Racing race = {&provider_.table, printer, CreateEventA(nullptr, TRUE, FALSE, nullptr), 0, 0};
-        HANDLE writer = CreateThread(nullptr, 0, WriteUntilRefused, &race, 0, nullptr);
-        ASSERT_NE(nullptr, writer);
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(race.writing, kDeadlockTimeout));
-        EXPECT_TRUE(Close(printer));
-        JoinOrFail(&writer, 1);
-        CloseHandle(race.writing);
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), race.lastError);
-        EXPECT_LE(20, race.writes);
+        HANDLE writing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        LONG writes = 0;
+        DWORD lastError = 0;
+        BOOL closed = FALSE;
+        qvtest::RunThreads(
+            2,
+            [&](int index) {
+                if (index == 1) {
+                    WaitForSingleObject(writing, INFINITE);
+                    closed = provider_.table.fpClosePrinter(printer);
+                    return;
+                }
+                char data[] = "racing data";
+                for (;;) {
+                    DWORD written = kPoison;
+                    SetLastError(kPoison);
+                    if (!provider_.table.fpWritePrinter(printer, data, sizeof data - 1, &written)) {
+                        lastError = GetLastError();
+                        SetEvent(writing); // in case the writes failed before the close
+                        return;
+                    }
+                    if (InterlockedIncrement(&writes) == kWritesBeforeClose)
+                        SetEvent(writing);
+                }
+            },
+            kDeadlockTimeout);
+        CloseHandle(writing);
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), lastError);
+        EXPECT_LE(kWritesBeforeClose, writes);
         EXPECT_EQ(0, SimLiveObjects(nullptr)) << LeakReport();
     }
     EXPECT_TRUE(UnfinishedJobs().empty());
