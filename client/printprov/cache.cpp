@@ -54,18 +54,17 @@ bool Expired(const CacheEntry *entry, uint32_t now)
     return CacheTimeoutOf(entry->callType) < now - entry->created;
 }
 
-// The monitor: every monitor period, drop what has expired. On stop it parks
-// in a wait that only the ExitThread queued by CacheStop ends, so it never
-// runs the library's code again once the stop has been seen (see CacheStop).
+// The monitor: every monitor period, drop what has expired. It sleeps
+// alertably, so that CacheStop can end it with calls queued to it.
 DWORD WINAPI MonitorThread(LPVOID)
 {
     SetEvent(g_cache.runEvent);
-    while (WaitForSingleObject(g_cache.stopEvent, g_cache.monitorPeriod) == WAIT_TIMEOUT) {
-        LockGuard hold(g_cache.listLock);
-        CachePurge();
+    for (;;) {
+        if (SleepEx(g_cache.monitorPeriod, TRUE) == 0) {
+            LockGuard hold(g_cache.listLock);
+            CachePurge();
+        }
     }
-    for (;;)
-        SignalObjectAndWait(g_cache.parkedEvent, g_cache.holdEvent, INFINITE, TRUE);
 }
 
 } // namespace
@@ -86,8 +85,6 @@ ResultCache g_cache = {
         {kCallEnumPorts, "EnumPorts", kDefaultTimeout},
         {kCallGetPrinterDriver, "GetPrinterDriver", kDefaultTimeout},
     },
-    nullptr,
-    nullptr,
     nullptr,
     nullptr,
     nullptr,
@@ -142,9 +139,7 @@ void CacheStart()
 {
     InitializeCriticalSection(&g_cache.listLock);
     g_cache.listLockReady = true;
-    g_cache.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_cache.parkedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    g_cache.holdEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_cache.runEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
@@ -153,8 +148,7 @@ void CacheStart()
 // Without the thread the cache works all the same; lookups purge.
 void CacheRunMonitor()
 {
-    if (g_cache.monitorThread || !g_cache.stopEvent || !g_cache.parkedEvent || !g_cache.holdEvent
-        || !g_cache.runEvent)
+    if (g_cache.monitorThread || !g_cache.parkedEvent || !g_cache.runEvent)
         return;
     g_cache.monitorThread = CreateThread(nullptr, 0, MonitorThread, nullptr, 0, nullptr);
     if (g_cache.monitorThread)
@@ -163,20 +157,24 @@ void CacheRunMonitor()
 
 // At process detach, under the loader lock. The monitor cannot finish
 // exiting while that lock is held, so waiting for its end would only time
-// out. Instead it is sent an ExitThread to run from its final wait, and the
-// stop waits until it has parked there (or is already gone, at process exit):
-// from then on it runs no code of this library.
+// out. Instead two system calls are queued to it: SetEvent of the parked
+// event, then ExitThread. Queued calls run in order inside its alertable
+// sleep, without returning into this library between them, so once the
+// parked event is set the monitor runs no code of this library again; it
+// finishes exiting when the loader lock is free. At process exit the thread
+// is already gone and its handle ends the wait.
 void CacheStop()
 {
     if (g_cache.monitorThread) {
+        QueueUserAPC(reinterpret_cast<PAPCFUNC>(SetEvent), g_cache.monitorThread,
+                     reinterpret_cast<ULONG_PTR>(g_cache.parkedEvent));
         QueueUserAPC(reinterpret_cast<PAPCFUNC>(ExitThread), g_cache.monitorThread, 0);
-        SetEvent(g_cache.stopEvent);
         HANDLE ends[2] = {g_cache.parkedEvent, g_cache.monitorThread};
         WaitForMultipleObjects(2, ends, FALSE, kMonitorHandshakeWait);
         CloseHandle(g_cache.monitorThread);
         g_cache.monitorThread = nullptr;
     }
-    for (HANDLE *event : {&g_cache.stopEvent, &g_cache.parkedEvent, &g_cache.holdEvent, &g_cache.runEvent}) {
+    for (HANDLE *event : {&g_cache.parkedEvent, &g_cache.runEvent}) {
         if (*event)
             CloseHandle(*event);
         *event = nullptr;

@@ -49,9 +49,7 @@ struct ResultCache {
     uint32_t maxEntries;
     volatile uint32_t monitorPeriod; /* milliseconds; read before every wait */
     CacheTimeout timeouts[kCacheCallTypes];
-    HANDLE stopEvent;     /* manual reset: ends the monitor */
-    HANDLE parkedEvent;   /* set by the monitor once it has left its loop */
-    HANDLE holdEvent;     /* never set: the monitor's final wait */
+    HANDLE parkedEvent;   /* set in the monitor by CacheStop's first queued call */
     HANDLE runEvent;      /* set by the monitor when it first runs */
     HANDLE monitorThread; /* started by the first InitializePrintProvidor */
 };
