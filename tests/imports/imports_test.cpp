@@ -14,13 +14,13 @@
 
 namespace {
 
-const char *const kDeliverables[] = {"qvprov.dll", "qvnetprov.dll", "qvsetup.exe", "ProvKeep.dll",
-                                     "pgrprobe.dll"};
+const char *const kDeliverables[]
+    = {"qvprov.dll", "qvnetprov.dll", "qvsetup.exe", "ProvKeep.dll", "pgrprobe.dll"};
 
 // What a Windows 95 machine with the client installed provides.
-const std::set<std::string> kAllowedDlls = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",  "ADVAPI32.DLL",
-                                            "MPR.DLL",      "WSOCK32.DLL", "MSVCRT.DLL", "QVCORE.DLL",
-                                            "QVDPA.DLL",    "QVATTR.DLL"};
+const std::set<std::string> kAllowedDlls
+    = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",  "ADVAPI32.DLL", "MPR.DLL",
+       "WSOCK32.DLL",  "MSVCRT.DLL", "QVCORE.DLL", "QVDPA.DLL",    "QVATTR.DLL"};
 
 std::string Upper(std::string text)
 {

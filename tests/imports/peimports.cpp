@@ -74,7 +74,8 @@ std::string ReadImports(const ImageFile &file, const std::vector<Section> &secti
         if (!RvaToOffset(sections, descriptor.Name, &nameAt) || !file.Text(nameAt, &dll))
             return "unreadable DLL name";
         std::set<std::string> &names = image->imports[dll];
-        uint32_t thunkRva = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
+        uint32_t thunkRva
+            = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
         size_t thunkAt;
         if (!RvaToOffset(sections, thunkRva, &thunkAt))
             return "thunk list of " + dll + " outside every section";
@@ -107,7 +108,7 @@ PeImage ReadPeImage(const std::string &path)
         image.fault = "cannot open " + path;
         return image;
     }
-    ImageFile file(std::vector<char>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    ImageFile file(std::vector<char> {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
 
     IMAGE_DOS_HEADER dos;
     DWORD signature;
