@@ -112,14 +112,13 @@ QvStatus AddDomainAndLocale(QvRequest request, const char *domain, int32_t domai
     return status;
 }
 
-// In this order: the customization attributes (none are sent by this build),
-// the submission time-out, the false flag, the domain and locale, the
-// printer, the job's name and, for a job without the plug-in, the
-// notification profile (none is sent by this build).
+// In this order: the customization attributes, the submission time-out, the
+// false flag, the domain and locale, the printer and the job's name. The
+// notification profile of a job without the plug-in follows (CreateJob).
 QvStatus AddJobAttributes(JobRecord *job, const DOC_INFO_1A *docInfo)
 {
     const QvRequest request = job->printRequest;
-    QvStatus status = QV_STATUS_OK;
+    QvStatus status = AddCustomization(job);
     if (g_provider.jobSubmissionTimeout != kNoTimeout) {
         ScopedValue timeout(request);
         status = CC_AVCreateDeltaTime(request, timeout.out(), g_provider.jobSubmissionTimeout);

@@ -78,6 +78,14 @@ int32_t NameSpaceOf(int32_t domainKind);
  * the user's default locale, attribute 98. */
 QvStatus AddDomainAndLocale(QvRequest request, const char *domain, int32_t domainKind);
 
+/* The user's details from the Customization key, by attribute name, and the
+ * postal address kept on the job; never fails (customization.cpp). */
+QvStatus AddCustomization(JobRecord *job);
+
+/* Attribute 123: the notification profiles the printer's key asks for, on
+ * the print request of the handle's job (notification.cpp). */
+QvStatus AddEventProfile(PrinterHandle *handle);
+
 /* The job attributes of a new job's print request, in their order. */
 QvStatus AddJobAttributes(JobRecord *job, const DOC_INFO_1A *docInfo);
 

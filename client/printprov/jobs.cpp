@@ -107,6 +107,8 @@ QvStatus BuildJob(PrinterHandle *handle, JobRecord *job, const DOC_INFO_1A *docI
         return status;
     job->usePA = ReadUsePA(handle);
     status = AddJobAttributes(job, docInfo);
+    if (status == QV_STATUS_OK && !job->usePA)
+        status = AddEventProfile(handle);
     if (status != QV_STATUS_OK)
         return status;
     status = CC_SubmitRequest(job->printRequest);
