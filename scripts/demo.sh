@@ -6,9 +6,9 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 . "$ROOT/scripts/prepare.sh"
 echo "running: $QV_VARIANT ($QV_ARCH_REASON)"
-qv_build qvdemo >/dev/null
+qv_build qvspool >/dev/null
 
 trap 'wine_stop' EXIT
 wine_start
 cd "$RUN_BUILD_DIR/bin"
-DISPLAY= "$QV_WINE" qvdemo.exe
+DISPLAY= "$QV_WINE" qvspool.exe demo

@@ -33,7 +33,8 @@ export QV_ARCH
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 qv_configure() { # build-folder toolchain-name
   cmake -S "$ROOT" -B "$1" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$2.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_TEST_DISPLAY="${QV_DISPLAY:-:99}" >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_TEST_DISPLAY="${QV_DISPLAY:-:99}" \
+    -DQV_PRODUCT_BIN_DIR="$BUILD_DIR/bin" >/dev/null
 }
 # The product is the i686 build on every host: building it checks every
 # 32-bit record layout at compile time, wherever the tests run.

@@ -1,9 +1,11 @@
 /*
  * Records per second of qvnetprov's level 4 listing (a domain's printers,
- * then its servers) over a simulated domain of 10,000 printers on 500
- * servers, read with a 4 KiB buffer as the router reads. Also level 5 (one
- * server's printers out of the same domain: every call scans the domain's
- * whole object list). Prints figures; checks nothing against a time limit.
+ * then its servers) over simulated domains of 10,000 printers on 500 and on
+ * 5,000 servers, and on one server, read with a 4 KiB buffer as the router
+ * reads. Also level 5 (one server's printers out of the same domain, which
+ * the listing finds by reading the domain's object list once), in objects
+ * read per second, for 10,000 and 100,000 printers. Prints figures; checks
+ * nothing against a time limit.
  */
 #include <stdio.h>
 #include <string.h>
@@ -17,7 +19,6 @@
 namespace {
 
 const int kPrinters = 10000;
-const int kServers = 500;
 const DWORD kBufferSize = 4096;
 const int kPasses = 20;
 const char kProvider[] = "Quorvane Network";
@@ -62,7 +63,9 @@ long ReadContainer(const Entries &np, const char *remote, long *calls)
     return records;
 }
 
-void Measure(const Entries &np, const char *label, const char *remote, long expected)
+// Reads remote kPasses times; prints records per second, and, when scanned
+// is given, the domain objects read per second to find them.
+void Measure(const Entries &np, const std::string &label, const char *remote, long expected, long scanned = 0)
 {
     long records = 0, calls = 0;
     LARGE_INTEGER start, end;
@@ -70,27 +73,31 @@ void Measure(const Entries &np, const char *label, const char *remote, long expe
     for (int pass = 0; pass < kPasses; ++pass) {
         long n = ReadContainer(np, remote, &calls);
         if (n != expected) {
-            printf("%s: pass %d returned %ld records, expected %ld\n", label, pass, n, expected);
+            printf("%s: pass %d returned %ld records, expected %ld\n", label.c_str(), pass, n, expected);
             return;
         }
         records += n;
     }
     QueryPerformanceCounter(&end);
     double seconds = Seconds(start, end);
-    printf("%-44s %8ld records in %7.3f s  %10.0f records/s  %6.1f records/call  %5ld calls/pass\n", label,
-           records, seconds, records / seconds, double(records) / calls, calls / kPasses);
+    printf("%-52s %8ld records in %7.3f s  %10.0f records/s  %6.1f records/call", label.c_str(), records,
+           seconds, records / seconds, double(records) / calls);
+    if (scanned > 0)
+        printf("  %10.0f objects read/s", scanned * kPasses / seconds);
+    printf("\n");
+}
+
+bool LoadDomain(int printers, int servers)
+{
+    std::string description = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(printers) + " "
+        + std::to_string(servers) + " prefix=b\n";
+    return SimLoadNetwork(description.c_str()) == 0;
 }
 
 } // namespace
 
 int main()
 {
-    std::string description = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(kPrinters) + " "
-        + std::to_string(kServers) + " prefix=b\n";
-    if (SimLoadNetwork(description.c_str()) != 0) {
-        printf("the simulated network could not be loaded\n");
-        return 1;
-    }
     RouterSetProviderName(kProvider);
     HMODULE module = LoadLibraryA("qvnetprov.dll");
     if (module == nullptr) {
@@ -104,25 +111,31 @@ int main()
         reinterpret_cast<PF_NPCloseEnum95>(GetProcAddress(module, MAKEINTRESOURCEA(NP_ORDINAL_CLOSEENUM))),
     };
 
-    printf("qvnetprov level 4/5 listing: %d printers on %d servers, %lu-byte buffer, %d passes\n", kPrinters,
-           kServers, (unsigned long)kBufferSize, kPasses);
-    // The simulator's call journal costs more than the provider; the first
-    // figures leave it out, the last shows the cost with it.
+    printf("qvnetprov level 4/5 listing: %lu-byte buffer, %d passes each\n", (unsigned long)kBufferSize,
+           kPasses);
+    // The simulator's call journal costs more than the provider; the figures
+    // leave it out but for the one line that shows its cost.
     SimJournalCalls(0);
-    Measure(np, "level 4 (printers, then server containers)", "~Aa.bench", kPrinters + kServers);
-    Measure(np, "level 5 (printers of one server)", "~Aabsrv7.bench", kPrinters / kServers);
-    SimJournalCalls(1);
-    Measure(np, "level 4, simulator journal on", "~Aa.bench", kPrinters + kServers);
-
-    // The same domain on one server: the cost of the linear search for
-    // distinct server names is the difference to the first figure.
-    std::string oneServer
-        = "kinds 0 1 2\ndomain 2 bench\ngenerate " + std::to_string(kPrinters) + " 1 prefix=b\n";
-    if (SimLoadNetwork(oneServer.c_str()) == 0) {
-        SimJournalCalls(0);
-        Measure(np, "level 4, the same printers on one server", "~Aa.bench", kPrinters + 1);
-        SimJournalCalls(1);
+    for (int servers : {1, 500, 5000}) {
+        if (!LoadDomain(kPrinters, servers)) {
+            printf("the simulated network could not be loaded\n");
+            return 1;
+        }
+        Measure(np,
+                "level 4, " + std::to_string(kPrinters) + " printers on " + std::to_string(servers)
+                    + " servers",
+                "~Aa.bench", kPrinters + servers);
     }
+    // Level 5 reads the whole domain to find one server's printers: linear in
+    // the domain's size, so objects read per second stay level as it grows.
+    for (int printers : {kPrinters, 10 * kPrinters}) {
+        LoadDomain(printers, 500);
+        Measure(np, "level 5, one server of 500, " + std::to_string(printers) + " printers", "~Aabsrv7.bench",
+                printers / 500, printers);
+    }
+    LoadDomain(kPrinters, 500);
+    SimJournalCalls(1);
+    Measure(np, "level 4, 500 servers, simulator journal on", "~Aa.bench", kPrinters + 500);
 
     FreeLibrary(module);
     printf("live name-service objects after the runs: %d, ownership faults: %d\n", SimLiveObjects(nullptr),

@@ -141,19 +141,23 @@ void AddServerName(ServerNameList &list, const char *name)
 {
     if (name == nullptr)
         name = "";
-    ServerNameNode **link = &list.head;
-    for (; *link != nullptr; link = &(*link)->next) {
-        if (strcmp((*link)->name.c_str(), name) == 0)
-            return;
-    }
-    ServerNameNode *node = new ServerNameNode;
+    auto added = list.seen.insert(name);
+    if (!added.second)
+        return;
+    ServerNameNode *node = nullptr;
     try {
+        node = new ServerNameNode;
         node->name.assign(name);
     } catch (...) {
         delete node;
+        list.seen.erase(added.first);
         throw;
     }
-    *link = node;
+    if (list.head == nullptr)
+        list.head = node;
+    else
+        list.tail->next = node;
+    list.tail = node;
 }
 
 void RemoveFirstServerName(ServerNameList &list)
@@ -162,6 +166,8 @@ void RemoveFirstServerName(ServerNameList &list)
     if (node == nullptr)
         return;
     list.head = node->next;
+    if (list.head == nullptr)
+        list.tail = nullptr;
     delete node;
 }
 
@@ -169,6 +175,7 @@ void FreeServerNames(ServerNameList &list)
 {
     while (list.head != nullptr)
         RemoveFirstServerName(list);
+    list.seen.clear();
 }
 
 EnumHandle *LookUpEnumHandle(void *handle)

@@ -7,6 +7,9 @@
 
 #include <stdint.h>
 
+#include <string>
+#include <unordered_set>
+
 #include "qvcore.h"
 #include "textbuffer.h"
 
@@ -27,9 +30,12 @@ struct ServerNameNode {
     ServerNameNode *next = nullptr;
 };
 
-// Distinct server names in first-seen order.
+// Distinct server names in first-seen order. The set of names already met
+// keeps each addition constant-time on domains with thousands of servers.
 struct ServerNameList {
     ServerNameNode *head = nullptr;
+    ServerNameNode *tail = nullptr; // last node; valid while head is set
+    std::unordered_set<std::string> seen;
 };
 
 struct EnumHandle {
@@ -48,8 +54,9 @@ struct EnumHandle {
     TextBuffer serverName;             // level 5
 };
 
-// Adds name at the end of the list unless a node holds the same text
-// (case-sensitive). A null name counts as the empty text.
+// Adds name at the end of the list unless it was added before (case-
+// sensitive), even if its node has since been removed. A null name counts as
+// the empty text. Throws std::bad_alloc.
 void AddServerName(ServerNameList &list, const char *name);
 // Unlinks and frees the first node.
 void RemoveFirstServerName(ServerNameList &list);

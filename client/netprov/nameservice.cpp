@@ -54,16 +54,16 @@ bool IsSupported(const NsSupportedEnv &supported, int32_t kind)
     return false;
 }
 
-// Removes the rows whose kind the name service does not support; later
-// rows move up one place.
-void TrimDomainKinds(const NsSupportedEnv &supported)
+// Removes from table the rows whose kind the name service does not support;
+// later rows move up one place.
+void TrimDomainKinds(const NsSupportedEnv &supported, DomainKindTable *table)
 {
     int32_t kept = 0;
-    for (int32_t i = 0; i < g_domainKinds.count; ++i) {
-        if (IsSupported(supported, g_domainKinds.entries[i].kind))
-            g_domainKinds.entries[kept++] = g_domainKinds.entries[i];
+    for (int32_t i = 0; i < table->count; ++i) {
+        if (IsSupported(supported, table->entries[i].kind))
+            table->entries[kept++] = table->entries[i];
     }
-    g_domainKinds.count = kept;
+    table->count = kept;
 }
 
 } // namespace
@@ -90,9 +90,14 @@ bool EnsureNameService()
     const NsSupportedEnv *supported = NS_ListSupportedEnv();
     if (supported == nullptr)
         return false;
-    TrimDomainKinds(*supported);
-    if (g_domainKinds.count <= 0)
+    // The table is trimmed only by the start that succeeds: a start that
+    // finds no browsable kind leaves it whole, so that a later start sees
+    // every kind the name service offers by then.
+    DomainKindTable trimmed = g_domainKinds;
+    TrimDomainKinds(*supported, &trimmed);
+    if (trimmed.count <= 0)
         return false;
+    g_domainKinds = trimmed;
     InterlockedExchange(&g_started, 1);
     return true;
 }

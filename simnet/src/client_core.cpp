@@ -457,7 +457,8 @@ QvStatus QVAPI NS_ListNext(QvList list, NsObject **object)
         return c.Done(QV_STATUS_NO_MEMORY);
     ++l->next;
     *object = obj;
-    c.Out(Quote(item.first) + " on " + Quote(item.second));
+    if (c.Recording())
+        c.Out(Quote(item.first) + " on " + Quote(item.second));
     return c.Done(0);
 }
 

@@ -126,6 +126,9 @@ void AddInjection(const char *function, int32_t nth, int32_t status)
 CallScope::CallScope(const char *name) : name_(name)
 {
     Lock();
+    // The arguments are only wanted for a journal line: calls journaled, or
+    // an injection that may answer this call.
+    recording_ = g_journalCalls || !g_injections.empty();
 }
 
 CallScope::~CallScope()
@@ -143,6 +146,8 @@ CallScope::~CallScope()
 
 CallScope &CallScope::ArgRaw(const std::string &s)
 {
+    if (!recording_)
+        return *this;
     if (nargs_++)
         args_ += ",";
     args_ += s;
@@ -151,15 +156,15 @@ CallScope &CallScope::ArgRaw(const std::string &s)
 
 CallScope &CallScope::Arg(int64_t n)
 {
-    return ArgRaw(std::to_string(n));
+    return recording_ ? ArgRaw(std::to_string(n)) : *this;
 }
 CallScope &CallScope::ArgU(uint32_t n)
 {
-    return ArgRaw(std::to_string(n));
+    return recording_ ? ArgRaw(std::to_string(n)) : *this;
 }
 CallScope &CallScope::Arg(const char *text)
 {
-    return ArgRaw(text ? Quote(text) : std::string("null"));
+    return recording_ ? ArgRaw(text ? Quote(text) : std::string("null")) : *this;
 }
 CallScope &CallScope::ArgPtr(const void *p)
 {
@@ -168,6 +173,8 @@ CallScope &CallScope::ArgPtr(const void *p)
 
 void CallScope::Out(const std::string &s)
 {
+    if (!recording_)
+        return;
     if (!outs_.empty())
         outs_ += ",";
     outs_ += s;

@@ -57,12 +57,16 @@ public:
     bool Injected(int32_t *status);
     int32_t Done(int32_t status);
     const char *Name() const { return name_; }
+    // False when no journal line can come of this call: what it would say
+    // need not be built.
+    bool Recording() const { return recording_; }
 
 private:
     const char *name_;
     std::string args_;
     std::string outs_;
     bool injected_ = false;
+    bool recording_ = true;
     int32_t status_ = 0;
     int nargs_ = 0;
 };

@@ -123,6 +123,27 @@ TEST_F(NetProvTest, NoSupportedKindFailsEveryCallAndRetriesEachTime)
     EXPECT_EQ(2 * kTries, JournalCount(journal, "NS_Init")) << journal;
 }
 
+// A start that finds no browsable kind (none at all, or only kinds the client
+// does not browse) fails without trimming anything away: once the name
+// service offers the kinds, the next start shows them all.
+TEST_F(NetProvTest, StartWithoutBrowsableKindsRecoversWhenTheyAppear)
+{
+    for (std::vector<int32_t> none : {std::vector<int32_t> {}, std::vector<int32_t> {NS_KIND_DCE}}) {
+        SCOPED_TRACE(none.size());
+        SetKinds(none);
+        Reload();
+        HANDLE h = reinterpret_cast<HANDLE>(kSentinel);
+        EXPECT_EQ(DWORD(WN_NO_NETWORK), host.open(nullptr, nullptr, &h));
+        EXPECT_EQ(DWORD(WN_NO_NETWORK), host.open(kProviderName, nullptr, &h));
+
+        SetKinds({NS_KIND_DEFAULT, NS_KIND_NIS});
+        h = Open(kProviderName, nullptr);
+        EnumAll all = ReadAll(host, h, 1024);
+        EXPECT_EQ((std::vector<std::string> {"~Aa.", "~Aa.NIS:"}), Names(all.records));
+        EXPECT_EQ(DWORD(WN_SUCCESS), Close(h));
+    }
+}
+
 TEST_F(NetProvTest, NameServiceStartFailuresAreRetriedInFull)
 {
     // NS_Init fails once.

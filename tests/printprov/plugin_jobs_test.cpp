@@ -17,6 +17,7 @@
 namespace {
 
 using qvtest::DeleteTree;
+using qvtest::FindJournal;
 using qvtest::JournalLines;
 
 constexpr DWORD kPoison = 0xdeadbeef;
@@ -348,6 +349,39 @@ TEST_F(PlugInJobTest, AbortingTheDocumentsOfASharedJob)
     EXPECT_EQ(-30, SimJobState(Id(job).c_str()));
     EXPECT_TRUE(ClosePrinter(first));
     EXPECT_TRUE(ClosePrinter(second));
+}
+
+DWORD WINAPI CloseOnAnotherThread(LPVOID handle)
+{
+    return ClosePrinter(handle);
+}
+
+// The plug-in finishes a job while a ClosePrinter of a handle in that job
+// waits for JobLock: the job is cleared from the closing handle as from every
+// other, so the close finds no job to abort and touches no freed record.
+TEST_F(PlugInJobTest, APlugInFinishesAJobWhileItsHandleIsBeingClosed)
+{
+    HANDLE printer = OpenLp1();
+    const DWORD job = Start(printer, "closing");
+    ASSERT_NE(0u, job);
+    EXPECT_TRUE(Write(printer, "data"));
+    HANDLE closer = nullptr;
+    {
+        LockGuard jobs(g_provider.jobLock);
+        closer = CreateThread(nullptr, 0, CloseOnAnotherThread, printer, 0, nullptr);
+        ASSERT_NE(nullptr, closer);
+        // The close now waits for JobLock.
+        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(closer, 300));
+        EXPECT_EQ(0, CompleteJob(Seen.jobs[0], kCompleteFinish));
+    }
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(closer, 30000));
+    DWORD closed = FALSE;
+    GetExitCodeThread(closer, &closed);
+    CloseHandle(closer);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(-1, FindJournal(JournalLines(), " type=0 ")) << "nothing was cancelled";
+    SimAdvanceClock(10000);
+    EXPECT_EQ(259, SimJobState(Id(job).c_str()));
 }
 
 TEST_F(PlugInJobTest, CompleteJobWithAnotherActionDoesNothing)

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #if defined(_WIN64)
-#define QV_ONLY_IN_32BIT_BUILD()                                                                   \
+#define QV_ONLY_IN_32BIT_BUILD()                                                                             \
     GTEST_SKIP() << "pins a 32-bit layout or calling convention: run by the i686 build"
 #else
-#define QV_ONLY_IN_32BIT_BUILD()                                                                   \
-    do {                                                                                           \
+#define QV_ONLY_IN_32BIT_BUILD()                                                                             \
+    do {                                                                                                     \
     } while (0)
 #endif
