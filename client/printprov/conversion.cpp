@@ -14,6 +14,8 @@ constexpr uint32_t kPointerSize = sizeof(char *);
 constexpr uint32_t kTimeSize = sizeof(SYSTEMTIME);
 // String resource ids are 16-bit: a larger identifier must not alias one.
 constexpr int32_t kLargestStringId = 0xFFFF;
+// A job size beyond 32 bits.
+constexpr uint32_t kSizeBeyond32Bits = 0xFFFFFFFF;
 
 void WriteNumber(BufferCursor *cursor, uint32_t value)
 {
@@ -512,7 +514,7 @@ int Cardinal64Field(PrinterHandle *handle, BufferCursor *cursor, uint32_t type, 
         uint32_t high = 0;
         uint32_t low = 0;
         QvStatus status = CC_AVGetCardinal64(context, value, &high, &low);
-        *number = high == 0 ? low : 0xFFFFFFFFu;
+        *number = high == 0 ? low : kSizeBeyond32Bits;
         return status;
     });
 }

@@ -174,6 +174,9 @@ TEST_F(QueryTest, JobsConvertFieldByField)
     Answer answer = RunCall(one, 8192);
     ASSERT_TRUE(answer.ok);
     ASSERT_EQ(5u, answer.returned);
+    // No field failed: the last error is the caller's (a missing string of
+    // the string table is no error).
+    EXPECT_EQ(kPoison, answer.error);
     std::vector<std::string> seen;
     for (DWORD i = 0; i < answer.returned; ++i)
         seen.push_back(JobText(Records<JOB_INFO_1A>(answer)[i]));
