@@ -51,8 +51,8 @@ std::string Network()
     for (int i = 0; i < kJobs; ++i)
         text += "job owner=user" + std::to_string(i % 17) + " name=\"document " + std::to_string(i)
             + ".txt\" state=pending size=" + std::to_string(1000 + i) + " pages=" + std::to_string(1 + i % 9)
-            + " priority=" + std::to_string(i % 4) + " submitted=\"1998-03-02 09:15:00\" time=" + std::to_string(i)
-            + "\n";
+            + " priority=" + std::to_string(i % 4)
+            + " submitted=\"1998-03-02 09:15:00\" time=" + std::to_string(i) + "\n";
     return text;
 }
 
@@ -60,8 +60,8 @@ std::string Network()
 void WriteSettings()
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kProviderKey) + "\\CacheTimeouts").c_str(), 0, nullptr,
-                        0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kProviderKey) + "\\CacheTimeouts").c_str(), 0,
+                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
         == ERROR_SUCCESS) {
         RegSetValueExA(key, "EnumJobs", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&kLongTimeout),
                        sizeof kLongTimeout);
@@ -81,8 +81,8 @@ double EnumJobsOnce(const SpoolProvider &provider, HANDLE printer, std::vector<B
 {
     DWORD needed = 0, returned = 0;
     const double start = Now();
-    const BOOL ok = provider.table.fpEnumJobs(printer, 0, 0, 2, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                              &needed, &returned);
+    const BOOL ok = provider.table.fpEnumJobs(printer, 0, 0, 2, buffer.data(),
+                                              static_cast<DWORD>(buffer.size()), &needed, &returned);
     const double seconds = Now() - start;
     return ok && returned == kJobs ? seconds : -1;
 }
@@ -129,7 +129,8 @@ int main()
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kPrinterKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
         const DWORD filters = 0;
-        RegSetValueExA(key, "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters), sizeof filters);
+        RegSetValueExA(key, "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters),
+                       sizeof filters);
         RegCloseKey(key);
     }
     std::vector<BYTE> buffer(4u << 20);
@@ -146,7 +147,8 @@ int main()
     provider.table.fpClosePrinter(printer);
     SpoolUnloadProvider(&provider);
     RemoveSettings();
-    if (*std::min_element(server.begin(), server.end()) < 0 || *std::min_element(cached.begin(), cached.end()) < 0) {
+    if (*std::min_element(server.begin(), server.end()) < 0
+        || *std::min_element(cached.begin(), cached.end()) < 0) {
         printf("EnumJobs failed\n");
         return 1;
     }

@@ -135,8 +135,8 @@ int Fail(QvStatus status)
 
 // The number kinds: the field counts 4 bytes; nothing is read once it no
 // longer fits. read(context, value, &number) reads a present value.
-template<typename Reader> int NumberField(PrinterHandle *handle, BufferCursor *cursor, uint32_t type,
-                                          uint32_t valueless, Reader read)
+template<typename Reader>
+int NumberField(PrinterHandle *handle, BufferCursor *cursor, uint32_t type, uint32_t valueless, Reader read)
 {
     cursor->needed += kNumberSize;
     if (!Fits(cursor))
@@ -169,8 +169,8 @@ template<typename Reader> int NumberField(PrinterHandle *handle, BufferCursor *c
 // into text (leaving it null for no text). A valueless attribute gives a
 // null text that counts 1 byte; an absent or unreadable one a null pointer
 // with no text counted.
-template<typename Reader> int TextField(PrinterHandle *handle, BufferCursor *cursor, uint32_t type,
-                                        Reader read)
+template<typename Reader>
+int TextField(PrinterHandle *handle, BufferCursor *cursor, uint32_t type, Reader read)
 {
     QvValue value = 0;
     QvStatus status = QV_STATUS_OK;
@@ -374,9 +374,8 @@ FieldShape ShapeOf(FieldHandler convert)
     if (convert == TimeField)
         return {kTimeSize, alignof(SYSTEMTIME)};
     const FieldHandler pointerKinds[] = {
-        IdentifierTextField, SimpleNameTextField, DescriptorTextField, DistinguishedNameField,
-        DocumentField,       PrinterPathField,    NullField,           ServerPathField,
-        HandlePrinterNameField,
+        IdentifierTextField, SimpleNameTextField, DescriptorTextField, DistinguishedNameField, DocumentField,
+        PrinterPathField,    NullField,           ServerPathField,     HandlePrinterNameField,
     };
     for (FieldHandler kind : pointerKinds) {
         if (convert == kind)
@@ -648,8 +647,8 @@ int DocumentField(PrinterHandle *handle, BufferCursor *cursor, uint32_t type, ui
         status = ReadInstanceJobIdentifier(handle, &id);
     FieldText text;
     if (status == QV_STATUS_OK) {
-        const bool made = name.get() ? text.Assign({"[", id.get(), "] ", name.get()})
-                                     : text.Assign({"[", id.get(), "]"});
+        const bool made
+            = name.get() ? text.Assign({"[", id.get(), "] ", name.get()}) : text.Assign({"[", id.get(), "]"});
         if (!made)
             status = QV_STATUS_NO_MEMORY;
     }
@@ -674,10 +673,10 @@ int PrinterPathField(PrinterHandle *handle, BufferCursor *cursor, uint32_t type,
     }
     FieldText text;
     if (status == QV_STATUS_OK) {
-        const bool made = name.get() ? text.Assign({"\\\\", handle->server, ".",
-                                                    NameServicePrefix(handle->domainKind), handle->domain,
-                                                    "\\", name.get()})
-                                     : text.Assign({""});
+        const bool made = name.get()
+            ? text.Assign({"\\\\", handle->server, ".", NameServicePrefix(handle->domainKind), handle->domain,
+                           "\\", name.get()})
+            : text.Assign({""});
         if (!made)
             status = QV_STATUS_NO_MEMORY;
     }
@@ -731,54 +730,54 @@ int HandlePrinterNameField(PrinterHandle *handle, BufferCursor *cursor, uint32_t
 // ---- The tables ----------------------------------------------------------------
 
 const ConversionRow kJobInfo1Table[] = {
-    {0, kAttrJobIdentifier, JobIdField},          // JobId
-    {0, 0, NullField},                            // pPrinterName
-    {0, 0, NullField},                            // pMachineName
-    {0, kAttrJobOwner, DistinguishedNameField},   // pUserName
-    {0, kAttrJobName, DocumentField},             // pDocument
-    {0, 0, NullField},                            // pDatatype
-    {0, kAttrJobState, IdentifierTextField},      // pStatus
-    {0, kAttrJobState, JobStatusField},           // Status
-    {0, kAttrJobPriority, PriorityField},         // Priority
-    {0, kAttrJobPosition, CardinalField},         // Position
-    {0, kAttrTotalPages, CardinalField},          // TotalPages
-    {0, kAttrPagesPrinted, CardinalField},        // PagesPrinted
-    {0, kAttrJobSubmitted, TimeField},            // Submitted
+    {0, kAttrJobIdentifier, JobIdField},        // JobId
+    {0, 0, NullField},                          // pPrinterName
+    {0, 0, NullField},                          // pMachineName
+    {0, kAttrJobOwner, DistinguishedNameField}, // pUserName
+    {0, kAttrJobName, DocumentField},           // pDocument
+    {0, 0, NullField},                          // pDatatype
+    {0, kAttrJobState, IdentifierTextField},    // pStatus
+    {0, kAttrJobState, JobStatusField},         // Status
+    {0, kAttrJobPriority, PriorityField},       // Priority
+    {0, kAttrJobPosition, CardinalField},       // Position
+    {0, kAttrTotalPages, CardinalField},        // TotalPages
+    {0, kAttrPagesPrinted, CardinalField},      // PagesPrinted
+    {0, kAttrJobSubmitted, TimeField},          // Submitted
     {0, 0, nullptr},
 };
 
 const ConversionRow kJobInfo2Table[] = {
-    {0, kAttrJobIdentifier, JobIdField},          // JobId
-    {0, 0, NullField},                            // pPrinterName
-    {0, 0, NullField},                            // pMachineName
-    {0, kAttrJobOwner, DistinguishedNameField},   // pUserName
-    {0, kAttrJobName, DocumentField},             // pDocument
-    {0, 0, NullField},                            // pNotifyName
-    {0, 0, NullField},                            // pDatatype
-    {0, 0, NullField},                            // pPrintProcessor
-    {0, 0, NullField},                            // pParameters
-    {0, 0, NullField},                            // pDriverName
-    {0, 0, NullField},                            // pDevMode
-    {0, kAttrJobState, IdentifierTextField},      // pStatus
-    {0, 0, NullField},                            // pSecurityDescriptor
-    {0, kAttrJobState, JobStatusField},           // Status
-    {0, 0, ZeroField},                            // Priority
-    {0, 0, ZeroField},                            // Position
-    {0, 0, ZeroField},                            // StartTime
-    {0, 0, ZeroField},                            // UntilTime
-    {0, kAttrTotalPages, CardinalField},          // TotalPages
-    {0, kAttrJobSize, Cardinal64Field},           // Size
-    {0, kAttrJobSubmitted, TimeField},            // Submitted
-    {0, kAttrJobTime, DeltaTimeField},            // Time
-    {0, kAttrPagesPrinted, CardinalField},        // PagesPrinted
+    {0, kAttrJobIdentifier, JobIdField},        // JobId
+    {0, 0, NullField},                          // pPrinterName
+    {0, 0, NullField},                          // pMachineName
+    {0, kAttrJobOwner, DistinguishedNameField}, // pUserName
+    {0, kAttrJobName, DocumentField},           // pDocument
+    {0, 0, NullField},                          // pNotifyName
+    {0, 0, NullField},                          // pDatatype
+    {0, 0, NullField},                          // pPrintProcessor
+    {0, 0, NullField},                          // pParameters
+    {0, 0, NullField},                          // pDriverName
+    {0, 0, NullField},                          // pDevMode
+    {0, kAttrJobState, IdentifierTextField},    // pStatus
+    {0, 0, NullField},                          // pSecurityDescriptor
+    {0, kAttrJobState, JobStatusField},         // Status
+    {0, 0, ZeroField},                          // Priority
+    {0, 0, ZeroField},                          // Position
+    {0, 0, ZeroField},                          // StartTime
+    {0, 0, ZeroField},                          // UntilTime
+    {0, kAttrTotalPages, CardinalField},        // TotalPages
+    {0, kAttrJobSize, Cardinal64Field},         // Size
+    {0, kAttrJobSubmitted, TimeField},          // Submitted
+    {0, kAttrJobTime, DeltaTimeField},          // Time
+    {0, kAttrPagesPrinted, CardinalField},      // PagesPrinted
     {0, 0, nullptr},
 };
 
 const ConversionRow kPrinterInfo1Table[] = {
-    {kPrinterInfo1Flags, 0, ConstantField},             // Flags
-    {0, kAttrPrinterObjectName, SimpleNameTextField},   // pDescription
-    {0, kAttrPrinterObjectName, PrinterPathField},      // pName
-    {0, kAttrPrinterComment, DescriptorTextField},      // pComment
+    {kPrinterInfo1Flags, 0, ConstantField},           // Flags
+    {0, kAttrPrinterObjectName, SimpleNameTextField}, // pDescription
+    {0, kAttrPrinterObjectName, PrinterPathField},    // pName
+    {0, kAttrPrinterComment, DescriptorTextField},    // pComment
     {0, 0, nullptr},
 };
 

@@ -46,7 +46,7 @@ constexpr uint32_t kPrinterInfo1Flags = PRINTER_ENUM_ICON8;
 constexpr uint32_t kPrinterAttributes
     = PRINTER_ATTRIBUTE_RAW_ONLY | PRINTER_ATTRIBUTE_NETWORK | PRINTER_ATTRIBUTE_DIRECT; /* 0x1012 */
 static_assert(kPrinterAttributes == 0x1012, "raw only, network, direct");
-constexpr uint32_t kPrinterOnline = PRINTER_STATUS_WAITING;                            /* 0x2000 */
+constexpr uint32_t kPrinterOnline = PRINTER_STATUS_WAITING;                           /* 0x2000 */
 constexpr uint32_t kPrinterOffline = PRINTER_STATUS_WAITING | PRINTER_STATUS_OFFLINE; /* 0x2080 */
 
 /* ---- The cursor ------------------------------------------------------------ */

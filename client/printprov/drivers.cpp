@@ -311,7 +311,8 @@ BOOL DriverQuery(PrinterHandle *handle, DWORD level, LPBYTE buffer, DWORD size, 
 
 bool SameEnvironment(const char *environment)
 {
-    return environment && g_provider.environmentName && lstrcmpA(environment, g_provider.environmentName) == 0;
+    return environment && g_provider.environmentName
+        && lstrcmpA(environment, g_provider.environmentName) == 0;
 }
 
 } // namespace

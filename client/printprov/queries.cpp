@@ -31,7 +31,8 @@ uint32_t ReadFilters(const PrinterHandle *handle)
         return 0;
     DWORD filters = 0;
     DWORD size = sizeof filters;
-    if (RegQueryValueExA(key.get(), "QVZ_Filters", nullptr, nullptr, reinterpret_cast<BYTE *>(&filters), &size)
+    if (RegQueryValueExA(key.get(), "QVZ_Filters", nullptr, nullptr, reinterpret_cast<BYTE *>(&filters),
+                         &size)
         != ERROR_SUCCESS)
         return 0;
     return filters;

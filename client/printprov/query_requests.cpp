@@ -21,8 +21,7 @@ bool NamesAttribute(const ConversionRow *table)
 // which the next call starts at the first object.
 void UseEntry(PrinterHandle *handle, CacheEntry *entry)
 {
-    while (CC_GetObjectInstance(entry->request, 0, nullptr) == QV_STATUS_OK) {
-    }
+    while (CC_GetObjectInstance(entry->request, 0, nullptr) == QV_STATUS_OK) { }
     handle->cacheEntry = entry;
     handle->queryRequest = entry->request;
 }
@@ -157,7 +156,8 @@ int ListQuery(PrinterHandle *handle, int32_t callType, const ConversionRow *tabl
     if (!NamesAttribute(table))
         return 1;
     const char *server = CacheServerKey(handle);
-    if (CacheEntry *entry = CacheLookupList(callType, handle->domain, server, table, handle->printer, filters)) {
+    if (CacheEntry *entry
+        = CacheLookupList(callType, handle->domain, server, table, handle->printer, filters)) {
         UseEntry(handle, entry);
         return 1;
     }

@@ -11,16 +11,15 @@ protected:
     BOOL Driver(HANDLE printer, const char *environment, DWORD level, BYTE *buffer, DWORD size, DWORD *needed)
     {
         SetLastError(kPoison);
-        return provider_.table.fpGetPrinterDriver(printer, const_cast<LPSTR>(environment), level, buffer, size,
-                                                  needed);
+        return provider_.table.fpGetPrinterDriver(printer, const_cast<LPSTR>(environment), level, buffer,
+                                                  size, needed);
     }
 
     BOOL Directory(const char *name, BYTE *buffer, DWORD size, DWORD *needed)
     {
         SetLastError(kPoison);
-        return provider_.table.fpGetPrinterDriverDirectory(const_cast<LPSTR>(name),
-                                                           const_cast<LPSTR>("Windows 4.0"), 1, buffer, size,
-                                                           needed);
+        return provider_.table.fpGetPrinterDriverDirectory(
+            const_cast<LPSTR>(name), const_cast<LPSTR>("Windows 4.0"), 1, buffer, size, needed);
     }
 };
 
@@ -64,7 +63,7 @@ TEST_F(DriverTest, RecordsOfThisPlatformsDescription)
     EXPECT_EQ("\"TLASER.HLP\"", Text(three->pHelpFile));
     EXPECT_EQ("\"TLMON\"", Text(three->pMonitorName));
     EXPECT_EQ("\"RAW\"", Text(three->pDefaultDataType));
-    EXPECT_EQ((std::vector<std::string>{"C.DLL", "B.DLL", "A.DRV"}), MultiString(three->pDependentFiles));
+    EXPECT_EQ((std::vector<std::string> {"C.DLL", "B.DLL", "A.DRV"}), MultiString(three->pDependentFiles));
     // The block lies right below the help file's text: its closing empty
     // string first, then A, B and C, each below the one before.
     EXPECT_EQ(three->pHelpFile - 1 - strlen("A.DRV") - 1 - strlen("B.DLL") - 1 - strlen("C.DLL") - 1,
@@ -141,14 +140,13 @@ TEST_F(DriverTest, RefusalsBeforeAnyServerTraffic)
     for (auto *refuse : {provider_.table.fpEnumPrinterDrivers}) {
         DWORD returned = kSentinel;
         SetLastError(kPoison);
-        EXPECT_FALSE(refuse(nullptr, const_cast<LPSTR>("Windows 4.0"), 1, buffer, sizeof buffer, &needed,
-                            &returned));
+        EXPECT_FALSE(
+            refuse(nullptr, const_cast<LPSTR>("Windows 4.0"), 1, buffer, sizeof buffer, &needed, &returned));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), GetLastError());
     }
     SetLastError(kPoison);
-    EXPECT_FALSE(provider_.table.fpGetPrintProcessorDirectory(const_cast<LPSTR>(kLp1),
-                                                              const_cast<LPSTR>("Windows 4.0"), 1, buffer,
-                                                              sizeof buffer, &needed));
+    EXPECT_FALSE(provider_.table.fpGetPrintProcessorDirectory(
+        const_cast<LPSTR>(kLp1), const_cast<LPSTR>("Windows 4.0"), 1, buffer, sizeof buffer, &needed));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), GetLastError());
     EXPECT_EQ(kSentinel, needed);
     EXPECT_TRUE(Close(server));

@@ -52,8 +52,7 @@ TEST_F(JobControlTest, ServerJobsArePausedResumedAndCancelledByOneRequest)
         int32_t state; // of job 5 afterwards
     } cases[] = {
         {JOB_CONTROL_PAUSE, DPA_REQUEST_PAUSE, {instance, "ATTR 0 1032 Id(87)", domain}, kStatePaused},
-        {JOB_CONTROL_RESUME, DPA_REQUEST_RESUME, {instance, "ATTR 0 1032 Id(87)", domain},
-         kStatePrinting},
+        {JOB_CONTROL_RESUME, DPA_REQUEST_RESUME, {instance, "ATTR 0 1032 Id(87)", domain}, kStatePrinting},
         {JOB_CONTROL_CANCEL, DPA_REQUEST_CANCEL, {instance, domain}, kNoSuchJob},
     };
     HANDLE lp1 = OpenOk(kLp1);
@@ -81,7 +80,7 @@ TEST_F(JobControlTest, ServerJobsArePausedResumedAndCancelledByOneRequest)
 TEST_F(JobControlTest, AlreadyInThatStateIsSuccessAndAFailureIsMapped)
 {
     HANDLE lp1 = OpenOk(kLp1);
-    EXPECT_TRUE(Control(lp1, 7, JOB_CONTROL_PAUSE)); // job 7 is paused already
+    EXPECT_TRUE(Control(lp1, 7, JOB_CONTROL_PAUSE));  // job 7 is paused already
     EXPECT_TRUE(Control(lp1, 5, JOB_CONTROL_RESUME)); // job 5 is not paused
 
     Prime(lp1);

@@ -5,6 +5,8 @@
 #include "queue_fixture.h"
 #include "variant.h"
 
+#include <functional>
+
 namespace {
 
 class QueryTest : public QueueTest { };
@@ -24,7 +26,8 @@ std::vector<std::string> RequestLines(int type, int nth = 0)
 }
 
 // The lines of a request that start with one of the prefixes.
-std::vector<std::string> Only(const std::vector<std::string> &lines, std::initializer_list<const char *> prefixes)
+std::vector<std::string> Only(const std::vector<std::string> &lines,
+                              std::initializer_list<const char *> prefixes)
 {
     std::vector<std::string> kept;
     for (const std::string &line : lines) {
@@ -57,10 +60,11 @@ TEST_F(QueryTest, EveryLevelAnswersANullBufferOneByteShortAndTheExactSize)
         int listRequests;
         int objectRequests;
     } cases[] = {
-        {EnumJobsCall(lp1, 1), 5, 1, 0},   {EnumJobsCall(lp1, 2), 5, 1, 0},   {GetJobCall(lp1, 5, 1), 1, 0, 1},
-        {GetJobCall(lp1, 7, 2), 1, 0, 1},  {GetPrinterCall(lp1, 1), 1, 0, 1}, {GetPrinterCall(lp1, 2), 1, 0, 1},
-        {GetPrinterCall(lp1, 5), 1, 0, 0}, {GetDriverCall(lp1, 1), 1, 0, 1},  {GetDriverCall(lp1, 2), 1, 0, 0},
-        {GetDriverCall(lp1, 3), 1, 0, 0},
+        {EnumJobsCall(lp1, 1), 5, 1, 0},   {EnumJobsCall(lp1, 2), 5, 1, 0},
+        {GetJobCall(lp1, 5, 1), 1, 0, 1},  {GetJobCall(lp1, 7, 2), 1, 0, 1},
+        {GetPrinterCall(lp1, 1), 1, 0, 1}, {GetPrinterCall(lp1, 2), 1, 0, 1},
+        {GetPrinterCall(lp1, 5), 1, 0, 0}, {GetDriverCall(lp1, 1), 1, 0, 1},
+        {GetDriverCall(lp1, 2), 1, 0, 0},  {GetDriverCall(lp1, 3), 1, 0, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.call.name);
@@ -100,8 +104,8 @@ TEST_F(QueryTest, EveryLevelAnswersANullBufferOneByteShortAndTheExactSize)
         EXPECT_EQ(needed, large.needed);
         EXPECT_EQ(Normalized(c.call, exact, c.records), Normalized(c.call, large, c.records));
         // Nothing is written between the fixed parts and the texts.
-        for (DWORD i = c.call.recordSize * c.records; i < large.size - (needed - c.call.recordSize * c.records);
-             ++i)
+        for (DWORD i = c.call.recordSize * c.records;
+             i < large.size - (needed - c.call.recordSize * c.records); ++i)
             ASSERT_EQ(kPoisonByte, large.bytes[i]) << "byte " << i;
 
         EXPECT_EQ(c.listRequests, Requests(DPA_REQUEST_LIST));
@@ -119,9 +123,9 @@ TEST_F(QueryTest, FixedPartsHaveTheirWindows95Sizes)
         LevelCall call;
         DWORD fixed;
     } cases[] = {
-        {GetJobCall(lp1, 5, 1), 64},    {GetJobCall(lp1, 5, 2), 104},   {GetPrinterCall(lp1, 1), 16},
-        {GetPrinterCall(lp1, 2), 84},   {GetPrinterCall(lp1, 5), 20},   {GetDriverCall(lp1, 1), 4},
-        {GetDriverCall(lp1, 2), 24},    {GetDriverCall(lp1, 3), 40},
+        {GetJobCall(lp1, 5, 1), 64},  {GetJobCall(lp1, 5, 2), 104}, {GetPrinterCall(lp1, 1), 16},
+        {GetPrinterCall(lp1, 2), 84}, {GetPrinterCall(lp1, 5), 20}, {GetDriverCall(lp1, 1), 4},
+        {GetDriverCall(lp1, 2), 24},  {GetDriverCall(lp1, 3), 40},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.call.name);
@@ -147,23 +151,28 @@ TEST_F(QueryTest, JobsConvertFieldByField)
     const std::string july = TimeText(LocalToUtc(1998, 7, 1, 23, 30, 0));
     const std::vector<std::string> level1 = {
         "id=5 user=\"ntsecurity:ann\" doc=\"[5-srv1] Budget 1998.xls\" status=\"Printing\"/0x10 priority=1 "
-        "position=1 pages=4/1 submitted=" + march,
+        "position=1 pages=4/1 submitted="
+            + march,
         "id=6 user=\"bob\" doc=\"[6-srv1]\" status=\"300\"/0x0 priority=-1 position=2 pages=2/0 submitted="
             + noTime,
         "id=7 user=\"nis:dave\" doc=\"[7-srv1] layout.plt\" status=\"Paused\"/0x1 priority=1 position=3 "
-        "pages=1/0 submitted=" + july,
+        "pages=1/0 submitted="
+            + july,
         "id=8 user=<null> doc=\"[8-srv1]\" status=\"Quorvane\"/0x0 priority=0 position=4 pages=0/0 submitted="
             + noTime,
         "id=9 user=\"ntsecurity:fay\" doc=\"[9-srv1] far\" status=\"65796\"/0x0 priority=1 position=5 "
-        "pages=0/0 submitted=" + noTime,
+        "pages=0/0 submitted="
+            + noTime,
     };
     const std::vector<std::string> level2 = {
         "id=5 user=\"ntsecurity:ann\" doc=\"[5-srv1] Budget 1998.xls\" status=\"Printing\"/0x10 pages=4/1 "
-        "size=40960 submitted=" + march + " time=30",
+        "size=40960 submitted="
+            + march + " time=30",
         "id=6 user=\"bob\" doc=\"[6-srv1]\" status=\"300\"/0x0 pages=2/0 size=4294967295 submitted=" + noTime
             + " time=0",
         "id=7 user=\"nis:dave\" doc=\"[7-srv1] layout.plt\" status=\"Paused\"/0x1 pages=1/0 size=4294967295 "
-        "submitted=" + july + " time=0",
+        "submitted="
+            + july + " time=0",
         "id=8 user=<null> doc=\"[8-srv1]\" status=\"Quorvane\"/0x0 pages=0/0 size=0 submitted=" + noTime
             + " time=0",
         "id=9 user=\"ntsecurity:fay\" doc=\"[9-srv1] far\" status=\"65796\"/0x0 pages=0/0 size=0 submitted="
@@ -238,7 +247,8 @@ TEST_F(QueryTest, PrinterRecordsAndLevelFiveWithoutServerTraffic)
          "server=\"\\\\srv1.corp\" printer=\"lp1\" comment=\"First floor laser\" location=\"Building A, room "
          "101\" attributes=0x1012 status=0x2000 jobs=5 ppm=12"},
         {"\\\\srv1.corp\\lp2", "flags=0x800000 description=<null> name=\"\" comment=\"Without a name\"",
-         "server=\"\\\\srv1.corp\" printer=\"lp2\" comment=\"Without a name\" location=\"\" attributes=0x1012 "
+         "server=\"\\\\srv1.corp\" printer=\"lp2\" comment=\"Without a name\" location=\"\" "
+         "attributes=0x1012 "
          "status=0x2080 jobs=0 ppm=8"},
         {"\\\\build.NIS:eng\\plot1",
          "flags=0x800000 description=\"plot1\" name=\"\\\\build.NIS:eng\\plot1\" comment=\"Plotter\"",
@@ -283,27 +293,34 @@ TEST_F(QueryTest, EachRequestAsksForItsTablesAttributesInOrder)
         int type;
         std::vector<std::string> expected;
     } cases[] = {
-        {EnumJobsCall(lp1, 1), DPA_REQUEST_LIST,
+        {EnumJobsCall(lp1, 1),
+         DPA_REQUEST_LIST,
          {domain, "ATTR 0 244 SimpleName(5,\"lp1\")",
           "ATTR 0 1001 Id(1057) Id(134) Id(133) Id(248) Id(248) Id(241) Id(278) Id(312) Id(274) Id(271)"}},
-        {EnumJobsCall(lp1, 2), DPA_REQUEST_LIST,
+        {EnumJobsCall(lp1, 2),
+         DPA_REQUEST_LIST,
          {domain, "ATTR 0 244 SimpleName(5,\"lp1\")",
           "ATTR 0 1001 Id(1057) Id(134) Id(133) Id(248) Id(248) Id(312) Id(277) Id(271) Id(283) Id(274)"}},
-        {GetJobCall(lp1, 5, 1), DPA_REQUEST_READ_OBJECT,
+        {GetJobCall(lp1, 5, 1),
+         DPA_REQUEST_READ_OBJECT,
          {"INSTANCE SimpleName(5,\"srv1\") ObjId(JobId(\"5\"))", "ATTR 0 1032 Id(87)",
           "ATTR 0 1001 Id(1057) Id(134) Id(133) Id(248) Id(248) Id(241) Id(278) Id(312) Id(274) Id(271)",
           domain}},
-        {GetJobCall(lp1, 0x80000000u, 2), DPA_REQUEST_READ_OBJECT,
+        {GetJobCall(lp1, 0x80000000u, 2),
+         DPA_REQUEST_READ_OBJECT,
          {"INSTANCE SimpleName(5,\"srv1\") ObjId(JobId(\"-2147483648\"))", "ATTR 0 1032 Id(87)",
           "ATTR 0 1001 Id(1057) Id(134) Id(133) Id(248) Id(248) Id(312) Id(277) Id(271) Id(283) Id(274)",
           domain}},
-        {GetPrinterCall(lp1, 1), DPA_REQUEST_READ_OBJECT,
-         {"INSTANCE - ObjId(SimpleName(5,\"lp1\"))", "ATTR 0 1032 Id(88)", "ATTR 0 1001 Id(649) Id(649) Id(105)",
-          domain}},
-        {GetPrinterCall(lp1, 2), DPA_REQUEST_READ_OBJECT,
+        {GetPrinterCall(lp1, 1),
+         DPA_REQUEST_READ_OBJECT,
+         {"INSTANCE - ObjId(SimpleName(5,\"lp1\"))", "ATTR 0 1032 Id(88)",
+          "ATTR 0 1001 Id(649) Id(649) Id(105)", domain}},
+        {GetPrinterCall(lp1, 2),
+         DPA_REQUEST_READ_OBJECT,
          {"INSTANCE - ObjId(SimpleName(5,\"lp1\"))", "ATTR 0 1032 Id(88)",
           "ATTR 0 1001 Id(105) Id(650) Id(869) Id(3165) Id(653)", domain}},
-        {GetDriverCall(lp1, 3), DPA_REQUEST_READ_OBJECT,
+        {GetDriverCall(lp1, 3),
+         DPA_REQUEST_READ_OBJECT,
          {"INSTANCE - ObjId(SimpleName(5,\"lp1\"))", "ATTR 0 1032 Id(88)", "ATTR 0 1001 Id(3299)", domain}},
     };
     for (const Case &c : cases) {
@@ -313,8 +330,9 @@ TEST_F(QueryTest, EachRequestAsksForItsTablesAttributesInOrder)
         if (c.call.name != "GetJob level 2") {
             EXPECT_TRUE(answer.ok) << answer.error;
         }
-        EXPECT_EQ(c.expected, Only(RequestLines(c.type), {"INSTANCE", "ATTR 0 244", "ATTR 0 1001", "ATTR 0 1032",
-                                                          "ATTR 0 3009"}));
+        EXPECT_EQ(c.expected,
+                  Only(RequestLines(c.type),
+                       {"INSTANCE", "ATTR 0 244", "ATTR 0 1001", "ATTR 0 1032", "ATTR 0 3009"}));
         // Filters 0: no filter at all.
         EXPECT_EQ(std::vector<std::string>(), Only(RequestLines(c.type), {"FILTER", "ITEM"}));
     }
@@ -350,6 +368,101 @@ TEST_F(QueryTest, TheFiltersOfThePrintersKeyShapeTheListRequest)
         EXPECT_EQ(1, Requests(DPA_REQUEST_LIST));
     }
     EXPECT_TRUE(Close(lp1));
+}
+
+// Bad handles, levels and pointers answer their error before any server
+// traffic and leave the counts as they were; odd but valid calls answer.
+TEST_F(QueryTest, RefusalsAndOddCalls)
+{
+    HANDLE lp1 = OpenOk(kLp1);
+    HANDLE lp4 = OpenOk("\\\\srv2.corp\\lp4"); // a printer without jobs
+    HANDLE server = OpenOk("\\\\srv1.corp");
+    HANDLE serverless = OpenOk("\\\\.corp\\lp1");
+    HANDLE closed = OpenOk(kLp1);
+    EXPECT_TRUE(Close(closed));
+    HANDLE foreign = const_cast<DWORD *>(&kSentinel);
+    const PRINTPROVIDOR &t = provider_.table;
+    BYTE buffer[512];
+    DWORD needed = kSentinel;
+    DWORD returned = kSentinel;
+    struct Case {
+        const char *what;
+        std::function<BOOL()> call;
+        DWORD error;
+    } cases[] = {
+        {"GetPrinter level 0, bad handle", [&] { return t.fpGetPrinter(foreign, 0, buffer, 512, &needed); },
+         ERROR_INVALID_LEVEL},
+        {"GetPrinter level 3", [&] { return t.fpGetPrinter(lp1, 3, buffer, 512, &needed); },
+         ERROR_INVALID_LEVEL},
+        {"GetPrinter level 4", [&] { return t.fpGetPrinter(lp1, 4, buffer, 512, &needed); },
+         ERROR_INVALID_LEVEL},
+        {"GetPrinter level 6", [&] { return t.fpGetPrinter(lp1, 6, buffer, 512, &needed); },
+         ERROR_INVALID_LEVEL},
+        {"GetPrinter null handle", [&] { return t.fpGetPrinter(nullptr, 1, buffer, 512, &needed); },
+         ERROR_INVALID_HANDLE},
+        {"GetPrinter closed handle", [&] { return t.fpGetPrinter(closed, 1, buffer, 512, &needed); },
+         ERROR_INVALID_HANDLE},
+        {"GetPrinter server handle", [&] { return t.fpGetPrinter(server, 1, buffer, 512, &needed); },
+         ERROR_INVALID_HANDLE},
+        {"GetPrinter null needed", [&] { return t.fpGetPrinter(lp1, 1, buffer, 512, nullptr); },
+         ERROR_INVALID_PARAMETER},
+        {"EnumJobs foreign handle",
+         [&] { return t.fpEnumJobs(foreign, 0, 9, 1, buffer, 512, &needed, &returned); },
+         ERROR_INVALID_HANDLE},
+        {"EnumJobs closed handle",
+         [&] { return t.fpEnumJobs(closed, 0, 9, 1, buffer, 512, &needed, &returned); },
+         ERROR_INVALID_HANDLE},
+        {"EnumJobs level 0", [&] { return t.fpEnumJobs(lp1, 0, 9, 0, buffer, 512, &needed, &returned); },
+         ERROR_INVALID_LEVEL},
+        {"EnumJobs level 3", [&] { return t.fpEnumJobs(lp1, 0, 9, 3, buffer, 512, &needed, &returned); },
+         ERROR_INVALID_LEVEL},
+        {"EnumJobs null needed", [&] { return t.fpEnumJobs(lp1, 0, 9, 1, buffer, 512, nullptr, &returned); },
+         ERROR_INVALID_PARAMETER},
+        {"EnumJobs null returned", [&] { return t.fpEnumJobs(lp1, 0, 9, 1, buffer, 512, &needed, nullptr); },
+         ERROR_INVALID_PARAMETER},
+        {"EnumJobs server handle",
+         [&] { return t.fpEnumJobs(server, 0, 9, 1, buffer, 512, &needed, &returned); },
+         ERROR_INVALID_HANDLE},
+        {"GetJob null handle", [&] { return t.fpGetJob(nullptr, 5, 1, buffer, 512, &needed); },
+         ERROR_INVALID_HANDLE},
+        {"GetJob level 3", [&] { return t.fpGetJob(lp1, 5, 3, buffer, 512, &needed); }, ERROR_INVALID_LEVEL},
+        {"GetJob null needed", [&] { return t.fpGetJob(lp1, 5, 1, buffer, 512, nullptr); },
+         ERROR_INVALID_PARAMETER},
+        {"GetJob without a server component",
+         [&] { return t.fpGetJob(serverless, 5, 1, buffer, 512, &needed); }, ERROR_INVALID_HANDLE},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SimJournalClear();
+        SetLastError(kPoison);
+        EXPECT_FALSE(c.call());
+        EXPECT_EQ(c.error, GetLastError());
+        EXPECT_EQ(kSentinel, needed);
+        EXPECT_EQ(kSentinel, returned);
+        EXPECT_EQ("", qvtest::JournalText());
+    }
+
+    // FirstJob and NoJobs are not read: every job comes back.
+    SetLastError(kPoison);
+    EXPECT_TRUE(t.fpEnumJobs(lp1, 5, 1, 1, nullptr, 0, &needed, &returned)
+                || GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+    std::vector<BYTE> all(needed);
+    EXPECT_TRUE(t.fpEnumJobs(lp1, 5, 1, 1, all.data(), needed, &needed, &returned));
+    EXPECT_EQ(5u, returned);
+    // A printer without jobs: nothing needed, nothing returned.
+    needed = returned = kSentinel;
+    EXPECT_TRUE(t.fpEnumJobs(lp4, 0, 9, 2, nullptr, 0, &needed, &returned));
+    EXPECT_EQ(0u, needed);
+    EXPECT_EQ(0u, returned);
+    // A job the server does not know: the request's own failure.
+    needed = kSentinel;
+    SetLastError(kPoison);
+    EXPECT_FALSE(t.fpGetJob(lp1, 99, 1, buffer, 512, &needed));
+    EXPECT_NE(kPoison, GetLastError());
+    EXPECT_EQ(kSentinel, needed);
+
+    for (HANDLE printer : {lp1, lp4, server, serverless})
+        EXPECT_TRUE(Close(printer));
 }
 
 } // namespace

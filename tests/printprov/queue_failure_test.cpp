@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int32_t kFailure = -31; // ERROR_NO_SPOOL_SPACE, used by no other path
+constexpr int32_t kFailure = -31;       // ERROR_NO_SPOOL_SPACE, used by no other path
 constexpr DWORD kAnyError = 0xFFFFFFFF; // the last error is not part of the answer
 
 enum class Op { EnumJobs1, EnumJobs2, GetJob1, GetJob2, GetPrinter1, GetPrinter2, GetDriver3 };
@@ -43,7 +43,8 @@ protected:
             break;
         case Op::GetJob1:
         case Op::GetJob2:
-            outcome.ok = t.fpGetJob(printer, 7, op == Op::GetJob1 ? 1 : 2, buffer.data(), size, &outcome.needed);
+            outcome.ok
+                = t.fpGetJob(printer, 7, op == Op::GetJob1 ? 1 : 2, buffer.data(), size, &outcome.needed);
             break;
         case Op::GetPrinter1:
         case Op::GetPrinter2:
@@ -51,8 +52,8 @@ protected:
                                         &outcome.needed);
             break;
         case Op::GetDriver3:
-            outcome.ok = t.fpGetPrinterDriver(printer, const_cast<LPSTR>("Windows 4.0"), 3, buffer.data(), size,
-                                              &outcome.needed);
+            outcome.ok = t.fpGetPrinterDriver(printer, const_cast<LPSTR>("Windows 4.0"), 3, buffer.data(),
+                                              size, &outcome.needed);
             break;
         }
         outcome.error = GetLastError();
@@ -84,8 +85,12 @@ TEST_F(QueueFailureTest, AFailureAtEachLibraryCallGivesTheDocumentedError)
         Op op;
         const char *name;
     } ops[] = {
-        {Op::EnumJobs1, "EnumJobs 1"},     {Op::EnumJobs2, "EnumJobs 2"},     {Op::GetJob1, "GetJob 1"},
-        {Op::GetJob2, "GetJob 2"},         {Op::GetPrinter1, "GetPrinter 1"}, {Op::GetPrinter2, "GetPrinter 2"},
+        {Op::EnumJobs1, "EnumJobs 1"},
+        {Op::EnumJobs2, "EnumJobs 2"},
+        {Op::GetJob1, "GetJob 1"},
+        {Op::GetJob2, "GetJob 2"},
+        {Op::GetPrinter1, "GetPrinter 1"},
+        {Op::GetPrinter2, "GetPrinter 2"},
         {Op::GetDriver3, "GetPrinterDriver 3"},
     };
     for (const auto &o : ops) {

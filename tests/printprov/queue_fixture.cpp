@@ -112,8 +112,8 @@ std::vector<BYTE> Normalized(const LevelCall &call, const Answer &answer, DWORD 
 std::string TimeText(const SYSTEMTIME &t)
 {
     char text[64];
-    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u dow%u", t.wYear, t.wMonth, t.wDay, t.wHour,
-             t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek);
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u dow%u", t.wYear, t.wMonth, t.wDay,
+             t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek);
     return text;
 }
 
@@ -157,18 +157,18 @@ std::string Nulls(std::initializer_list<const void *> pointers)
 std::string JobText(const JOB_INFO_1A &j)
 {
     return "id=" + std::to_string(j.JobId) + " user=" + Text(j.pUserName) + " doc=" + Text(j.pDocument)
-        + " status=" + Text(j.pStatus) + "/" + Hex(j.Status) + " priority=" + std::to_string(int32_t(j.Priority))
-        + " position=" + std::to_string(j.Position) + " pages=" + std::to_string(j.TotalPages) + "/"
-        + std::to_string(j.PagesPrinted) + " submitted=" + TimeText(j.Submitted)
-        + Nulls({j.pPrinterName, j.pMachineName, j.pDatatype});
+        + " status=" + Text(j.pStatus) + "/" + Hex(j.Status)
+        + " priority=" + std::to_string(int32_t(j.Priority)) + " position=" + std::to_string(j.Position)
+        + " pages=" + std::to_string(j.TotalPages) + "/" + std::to_string(j.PagesPrinted)
+        + " submitted=" + TimeText(j.Submitted) + Nulls({j.pPrinterName, j.pMachineName, j.pDatatype});
 }
 
 std::string JobText(const JOB_INFO_2A &j)
 {
     return "id=" + std::to_string(j.JobId) + " user=" + Text(j.pUserName) + " doc=" + Text(j.pDocument)
         + " status=" + Text(j.pStatus) + "/" + Hex(j.Status) + " pages=" + std::to_string(j.TotalPages) + "/"
-        + std::to_string(j.PagesPrinted) + " size=" + std::to_string(j.Size) + " submitted="
-        + TimeText(j.Submitted) + " time=" + std::to_string(j.Time)
+        + std::to_string(j.PagesPrinted) + " size=" + std::to_string(j.Size)
+        + " submitted=" + TimeText(j.Submitted) + " time=" + std::to_string(j.Time)
         + (j.Priority || j.Position || j.StartTime || j.UntilTime ? " unexpected-number" : "")
         + Nulls({j.pPrinterName, j.pMachineName, j.pNotifyName, j.pDatatype, j.pPrintProcessor, j.pParameters,
                  j.pDriverName, j.pDevMode, j.pSecurityDescriptor});
@@ -182,10 +182,10 @@ std::string PrinterText(const PRINTER_INFO_1A &p)
 
 std::string PrinterText(const PRINTER_INFO_2A &p)
 {
-    return "server=" + Text(p.pServerName) + " printer=" + Text(p.pPrinterName) + " comment="
-        + Text(p.pComment) + " location=" + Text(p.pLocation) + " attributes=" + Hex(p.Attributes)
-        + " status=" + Hex(p.Status) + " jobs=" + std::to_string(p.cJobs) + " ppm="
-        + std::to_string(p.AveragePPM)
+    return "server=" + Text(p.pServerName) + " printer=" + Text(p.pPrinterName)
+        + " comment=" + Text(p.pComment) + " location=" + Text(p.pLocation)
+        + " attributes=" + Hex(p.Attributes) + " status=" + Hex(p.Status) + " jobs=" + std::to_string(p.cJobs)
+        + " ppm=" + std::to_string(p.AveragePPM)
         + (p.Priority || p.DefaultPriority || p.StartTime || p.UntilTime ? " unexpected-number" : "")
         + Nulls({p.pShareName, p.pPortName, p.pDriverName, p.pDevMode, p.pSepFile, p.pPrintProcessor,
                  p.pDatatype, p.pParameters, p.pSecurityDescriptor});
@@ -193,8 +193,8 @@ std::string PrinterText(const PRINTER_INFO_2A &p)
 
 std::string PrinterText(const PRINTER_INFO_5A &p)
 {
-    return "printer=" + Text(p.pPrinterName) + " port=" + Text(p.pPortName) + " attributes=" + Hex(p.Attributes)
-        + " timeouts=" + std::to_string(p.DeviceNotSelectedTimeout) + "/"
+    return "printer=" + Text(p.pPrinterName) + " port=" + Text(p.pPortName)
+        + " attributes=" + Hex(p.Attributes) + " timeouts=" + std::to_string(p.DeviceNotSelectedTimeout) + "/"
         + std::to_string(p.TransmissionRetryTimeout);
 }
 
@@ -209,12 +209,14 @@ void QueueTest::SetUp()
 void QueueTest::SetCacheSettings(DWORD timeout, DWORD monitorPeriod)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (providerKey_ + "\\CacheTimeouts").c_str(), 0,
-                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, (providerKey_ + "\\CacheTimeouts").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
     for (const char *name : {"GetPrinter", "EnumJobs", "GetJob", "GetPrinterDriver"})
         RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&timeout), sizeof timeout);
     RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, providerKey_.c_str(), 0, KEY_ALL_ACCESS, &key));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, providerKey_.c_str(), 0, KEY_ALL_ACCESS, &key));
     RegSetValueExA(key, "CacheMonitorPeriod", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&monitorPeriod),
                    sizeof monitorPeriod);
     RegCloseKey(key);
@@ -229,9 +231,11 @@ void QueueTest::Reload()
 void QueueTest::SetFilters(const std::string &keyName, DWORD filters)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (kUserPrintersRoot + keyName).c_str(), 0,
-                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters), sizeof filters);
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, (kUserPrintersRoot + keyName).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExA(key, "QVZ_Filters", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&filters),
+                   sizeof filters);
     RegCloseKey(key);
 }
 
@@ -249,7 +253,6 @@ HANDLE QueueTest::OpenOk(const char *name)
     return handle;
 }
 
-
 LevelCall QueueTest::EnumJobsCall(HANDLE printer, DWORD level)
 {
     LevelCall call;
@@ -261,12 +264,12 @@ LevelCall QueueTest::EnumJobsCall(HANDLE printer, DWORD level)
                         offsetof(JOB_INFO_1A, pDatatype),    offsetof(JOB_INFO_1A, pStatus)};
     } else {
         call.recordSize = sizeof(JOB_INFO_2A);
-        call.strings = {offsetof(JOB_INFO_2A, pPrinterName),   offsetof(JOB_INFO_2A, pMachineName),
-                        offsetof(JOB_INFO_2A, pUserName),      offsetof(JOB_INFO_2A, pDocument),
-                        offsetof(JOB_INFO_2A, pNotifyName),    offsetof(JOB_INFO_2A, pDatatype),
+        call.strings = {offsetof(JOB_INFO_2A, pPrinterName),    offsetof(JOB_INFO_2A, pMachineName),
+                        offsetof(JOB_INFO_2A, pUserName),       offsetof(JOB_INFO_2A, pDocument),
+                        offsetof(JOB_INFO_2A, pNotifyName),     offsetof(JOB_INFO_2A, pDatatype),
                         offsetof(JOB_INFO_2A, pPrintProcessor), offsetof(JOB_INFO_2A, pParameters),
-                        offsetof(JOB_INFO_2A, pDriverName),    offsetof(JOB_INFO_2A, pDevMode),
-                        offsetof(JOB_INFO_2A, pStatus),        offsetof(JOB_INFO_2A, pSecurityDescriptor)};
+                        offsetof(JOB_INFO_2A, pDriverName),     offsetof(JOB_INFO_2A, pDevMode),
+                        offsetof(JOB_INFO_2A, pStatus),         offsetof(JOB_INFO_2A, pSecurityDescriptor)};
     }
     PFN_EnumJobs enumJobs = provider_.table.fpEnumJobs;
     call.call = [=](BYTE *buffer, DWORD size, DWORD *needed, DWORD *returned) {
@@ -299,13 +302,14 @@ LevelCall QueueTest::GetPrinterCall(HANDLE printer, DWORD level)
                         offsetof(PRINTER_INFO_1A, pComment)};
     } else if (level == 2) {
         call.recordSize = sizeof(PRINTER_INFO_2A);
-        call.strings = {offsetof(PRINTER_INFO_2A, pServerName),   offsetof(PRINTER_INFO_2A, pPrinterName),
-                        offsetof(PRINTER_INFO_2A, pShareName),    offsetof(PRINTER_INFO_2A, pPortName),
-                        offsetof(PRINTER_INFO_2A, pDriverName),   offsetof(PRINTER_INFO_2A, pComment),
-                        offsetof(PRINTER_INFO_2A, pLocation),     offsetof(PRINTER_INFO_2A, pDevMode),
-                        offsetof(PRINTER_INFO_2A, pSepFile),      offsetof(PRINTER_INFO_2A, pPrintProcessor),
-                        offsetof(PRINTER_INFO_2A, pDatatype),     offsetof(PRINTER_INFO_2A, pParameters),
-                        offsetof(PRINTER_INFO_2A, pSecurityDescriptor)};
+        call.strings
+            = {offsetof(PRINTER_INFO_2A, pServerName),        offsetof(PRINTER_INFO_2A, pPrinterName),
+               offsetof(PRINTER_INFO_2A, pShareName),         offsetof(PRINTER_INFO_2A, pPortName),
+               offsetof(PRINTER_INFO_2A, pDriverName),        offsetof(PRINTER_INFO_2A, pComment),
+               offsetof(PRINTER_INFO_2A, pLocation),          offsetof(PRINTER_INFO_2A, pDevMode),
+               offsetof(PRINTER_INFO_2A, pSepFile),           offsetof(PRINTER_INFO_2A, pPrintProcessor),
+               offsetof(PRINTER_INFO_2A, pDatatype),          offsetof(PRINTER_INFO_2A, pParameters),
+               offsetof(PRINTER_INFO_2A, pSecurityDescriptor)};
     } else {
         call.recordSize = sizeof(PRINTER_INFO_5A);
         call.strings = {offsetof(PRINTER_INFO_5A, pPrinterName), offsetof(PRINTER_INFO_5A, pPortName)};
@@ -329,14 +333,14 @@ LevelCall QueueTest::GetDriverCall(HANDLE printer, DWORD level)
         call.strings = {offsetof(DRIVER_INFO_1A, pName)};
     } else if (level == 2) {
         call.recordSize = sizeof(DRIVER_INFO_2A);
-        call.strings = {offsetof(DRIVER_INFO_2A, pName),     offsetof(DRIVER_INFO_2A, pEnvironment),
+        call.strings = {offsetof(DRIVER_INFO_2A, pName), offsetof(DRIVER_INFO_2A, pEnvironment),
                         offsetof(DRIVER_INFO_2A, pDriverPath), offsetof(DRIVER_INFO_2A, pDataFile),
                         offsetof(DRIVER_INFO_2A, pConfigFile)};
     } else {
         call.recordSize = sizeof(DRIVER_INFO_3A);
-        call.strings = {offsetof(DRIVER_INFO_3A, pName),         offsetof(DRIVER_INFO_3A, pEnvironment),
-                        offsetof(DRIVER_INFO_3A, pDriverPath),   offsetof(DRIVER_INFO_3A, pDataFile),
-                        offsetof(DRIVER_INFO_3A, pConfigFile),   offsetof(DRIVER_INFO_3A, pHelpFile),
+        call.strings = {offsetof(DRIVER_INFO_3A, pName),           offsetof(DRIVER_INFO_3A, pEnvironment),
+                        offsetof(DRIVER_INFO_3A, pDriverPath),     offsetof(DRIVER_INFO_3A, pDataFile),
+                        offsetof(DRIVER_INFO_3A, pConfigFile),     offsetof(DRIVER_INFO_3A, pHelpFile),
                         offsetof(DRIVER_INFO_3A, pDependentFiles), offsetof(DRIVER_INFO_3A, pMonitorName),
                         offsetof(DRIVER_INFO_3A, pDefaultDataType)};
     }

@@ -26,11 +26,11 @@ struct Answer {
     DWORD error = 0;
     DWORD needed = kSentinel;
     DWORD returned = kSentinel;
-    DWORD size = 0;               // the size the call was given
+    DWORD size = 0; // the size the call was given
     bool nullBuffer = false;
-    std::vector<BYTE> bytes;      // the buffer with kGuard poisoned bytes after it
+    std::vector<BYTE> bytes; // the buffer with kGuard poisoned bytes after it
     bool GuardIntact() const;
-    bool Untouched() const;       // every byte still poison
+    bool Untouched() const; // every byte still poison
 };
 
 // One of the queries at one level: calls it on a buffer of its own.

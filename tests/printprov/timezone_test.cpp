@@ -26,10 +26,12 @@ TEST_F(TimeZoneTest, SubmissionTimesAreWrittenAsUtc)
         SCOPED_TRACE(c.job);
         Answer answer = RunCall(GetJobCall(lp1, c.job, 1), 1024);
         ASSERT_TRUE(answer.ok);
-        EXPECT_EQ(c.submitted, TimeText(reinterpret_cast<const JOB_INFO_1A *>(answer.bytes.data())->Submitted));
+        EXPECT_EQ(c.submitted,
+                  TimeText(reinterpret_cast<const JOB_INFO_1A *>(answer.bytes.data())->Submitted));
         answer = RunCall(GetJobCall(lp1, c.job, 2), 1024);
         ASSERT_TRUE(answer.ok);
-        EXPECT_EQ(c.submitted, TimeText(reinterpret_cast<const JOB_INFO_2A *>(answer.bytes.data())->Submitted));
+        EXPECT_EQ(c.submitted,
+                  TimeText(reinterpret_cast<const JOB_INFO_2A *>(answer.bytes.data())->Submitted));
     }
     EXPECT_TRUE(Close(lp1));
 }
