@@ -222,7 +222,9 @@ DWORD PrintCommand(Session &s, const Args &args, std::string *what)
 {
     if (DWORD error = NeedArgs(args, 3, what))
         return error;
-    std::string docName = args[2];
+    // The document is named as a Windows application names it: by its file
+    // name, unless the user gives a name.
+    std::string docName = args[2].substr(args[2].find_last_of("\\/:") + 1);
     for (size_t i = 3; i + 1 < args.size(); i += 2) {
         if (args[i] == "--name")
             docName = args[i + 1];
