@@ -20,7 +20,7 @@ protected:
     void Prime(HANDLE printer)
     {
         ASSERT_TRUE(RunCall(EnumJobsCall(printer, 1), 8192).ok);
-        ASSERT_TRUE(RunCall(GetJobCall(printer, 6, 1), 1024).ok);
+        ASSERT_TRUE(RunCall(GetJobCall(printer, 7, 1), 1024).ok);
         ASSERT_TRUE(RunCall(GetPrinterCall(printer, 2), 1024).ok);
     }
 };
@@ -43,17 +43,22 @@ std::vector<std::string> Body(int type)
 // the printer's cached job list and job, but not the printer.
 TEST_F(JobControlTest, ServerJobsArePausedResumedAndCancelledByOneRequest)
 {
-    const std::string instance = "INSTANCE SimpleName(5,\"srv1\") ObjId(JobId(\"5\"))";
+    auto instance = [](const char *job) {
+        return "INSTANCE SimpleName(5,\"srv1\") ObjId(JobId(\"" + std::string(job) + "\"))";
+    };
+    const std::string jobClass = "ATTR 0 1032 Id(87)";
     const std::string domain = "ATTR 0 3009 DistName(Text(5,\"corp\"),NameOrOID(Id(3051)))";
     struct Case {
         DWORD command;
+        DWORD job;
         int type;
         std::vector<std::string> body;
-        int32_t state; // of job 5 afterwards
+        int32_t state; // of the job afterwards
     } cases[] = {
-        {JOB_CONTROL_PAUSE, DPA_REQUEST_PAUSE, {instance, "ATTR 0 1032 Id(87)", domain}, kStatePaused},
-        {JOB_CONTROL_RESUME, DPA_REQUEST_RESUME, {instance, "ATTR 0 1032 Id(87)", domain}, kStatePrinting},
-        {JOB_CONTROL_CANCEL, DPA_REQUEST_CANCEL, {instance, domain}, kNoSuchJob},
+        {JOB_CONTROL_PAUSE, 5, DPA_REQUEST_PAUSE, {instance("5"), jobClass, domain}, kStatePaused},
+        {JOB_CONTROL_RESUME, 5, DPA_REQUEST_RESUME, {instance("5"), jobClass, domain}, kStatePrinting},
+        {JOB_CONTROL_CANCEL, 5, DPA_REQUEST_CANCEL, {instance("5"), domain}, kNoSuchJob},
+        {JOB_CONTROL_DELETE, 6, DPA_REQUEST_CANCEL, {instance("6"), domain}, kNoSuchJob},
     };
     HANDLE lp1 = OpenOk(kLp1);
     for (const Case &c : cases) {
@@ -62,10 +67,10 @@ TEST_F(JobControlTest, ServerJobsArePausedResumedAndCancelledByOneRequest)
         SimJournalClear();
         // Level and data are not read.
         BYTE junk[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-        EXPECT_TRUE(Control(lp1, 5, c.command, 7, junk));
+        EXPECT_TRUE(Control(lp1, c.job, c.command, 7, junk));
         EXPECT_EQ(c.body, Body(c.type));
         EXPECT_EQ(1, Requests(c.type));
-        EXPECT_EQ(c.state, SimJobState("5-srv1"));
+        EXPECT_EQ(c.state, SimJobState((std::to_string(c.job) + "-srv1").c_str()));
         // The job results ask the server again; the printer comes from the cache.
         SimJournalClear();
         Prime(lp1);

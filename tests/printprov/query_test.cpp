@@ -91,6 +91,14 @@ TEST_F(QueryTest, EveryLevelAnswersANullBufferOneByteShortAndTheExactSize)
         EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), shortOne.error);
         EXPECT_EQ(needed, shortOne.needed);
         EXPECT_TRUE(shortOne.GuardIntact());
+        // Every field before the last one is written: here the first field,
+        // unless the record has no other.
+        if (c.call.name == "GetPrinterDriver level 1") {
+            EXPECT_TRUE(shortOne.Untouched());
+        } else {
+            EXPECT_NE(std::vector<BYTE>(4, kPoisonByte),
+                      std::vector<BYTE>(shortOne.bytes.begin(), shortOne.bytes.begin() + 4));
+        }
 
         const Answer exact = RunCall(c.call, needed);
         ASSERT_TRUE(exact.ok) << exact.error;
