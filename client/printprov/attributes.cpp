@@ -11,6 +11,8 @@ constexpr int32_t kNoTimeout = -1;
 constexpr int32_t kFalse = 0;
 const char kUnknownDocumentName[] = "{Name Unknown}";
 
+} // namespace
+
 // Hands a value to the request as one attribute; the value is the request's
 // from then on.
 QvStatus SetAttribute(QvRequest request, int32_t group, int32_t type, ScopedValue &value)
@@ -54,8 +56,6 @@ QvStatus CreateJobIdentification(QvRequest request, const char *jobIdentifier, S
         status = CC_AVCreateObjIdentification(request, identification.out(), id.get());
     return status;
 }
-
-} // namespace
 
 int32_t NameSpaceOf(int32_t domainKind)
 {

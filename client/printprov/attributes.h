@@ -30,8 +30,47 @@ constexpr int32_t kAttrDocumentState = 352;      /* group 0: 0 for an aborted do
 constexpr int32_t kAttrObjectClass = 1032;       /* group 0: identifier */
 constexpr int32_t kAttrRequested = 1001;         /* group 0: identifiers asked for */
 constexpr int32_t kClassJob = 87;
+constexpr int32_t kClassPrinter = 88;
 constexpr int32_t kAttrPlugInAnswer = 1059; /* the one attribute the plug-in request asks for */
 constexpr int32_t kSimpleNameCode = 5;
+
+/* Attributes the queries ask for and convert (group 2: the current result
+ * object), with the syntax each is read as. */
+constexpr int32_t kAttrPrinterComment = 105;   /* descriptor */
+constexpr int32_t kAttrJobOwner = 134;         /* distinguished name; also a filter item */
+constexpr int32_t kAttrJobPriority = 241;      /* priority */
+constexpr int32_t kAttrJobState = 248;         /* identifier, 249 to 260 */
+constexpr int32_t kAttrJobSubmitted = 271;     /* generalized time */
+constexpr int32_t kAttrPagesPrinted = 274;     /* cardinal */
+constexpr int32_t kAttrJobSize = 277;          /* 64-bit cardinal, bytes */
+constexpr int32_t kAttrJobPosition = 278;      /* cardinal */
+constexpr int32_t kAttrJobTime = 283;          /* delta time */
+constexpr int32_t kAttrTotalPages = 312;       /* cardinal */
+constexpr int32_t kAttrPrinterObjectName = 649; /* simple name */
+constexpr int32_t kAttrPrinterLocation = 650;  /* descriptor */
+constexpr int32_t kAttrPagesPerMinute = 653;   /* positive integer */
+constexpr int32_t kAttrPrinterState = 869;     /* boolean: false marks the printer offline */
+constexpr int32_t kAttrJobIdentifier = 1057;   /* job identifier */
+constexpr int32_t kAttrJobCount = 3165;        /* cardinal */
+constexpr int32_t kAttrDriverList = 3299;      /* driver descriptions, one per client platform */
+constexpr int32_t kPlatformWin95 = 3301;       /* this client's platform in a driver description */
+
+/* Job states (the identifiers of attribute 248). */
+constexpr int32_t kJobStateUnknown = 249;
+constexpr int32_t kJobStatePreProcessing = 250;
+constexpr int32_t kJobStatePending = 251;
+constexpr int32_t kJobStateProcessing = 252;
+constexpr int32_t kJobStateInterrupted = 253;
+constexpr int32_t kJobStateRetained = 254;
+constexpr int32_t kJobStateHeld = 255;
+constexpr int32_t kJobStatePaused = 256;
+constexpr int32_t kJobStateTerminating = 257;
+constexpr int32_t kJobStateError = 258;
+constexpr int32_t kJobStateCompleted = 259;
+constexpr int32_t kJobStatePrinting = 260;
+
+/* Protocol numbers of the query requests. */
+constexpr int32_t kFilterEquals = 2; /* third argument of CC_SetFilterItem */
 
 /* Name-space identifiers by domain kind. */
 constexpr int32_t kNameSpaceNis = 3044;
@@ -70,6 +109,21 @@ private:
     QvContext context_;
     QvValue value_ = 0;
 };
+
+/* Hands value to the request as attribute type of group; the value is the
+ * request's once this succeeds. */
+QvStatus SetAttribute(QvRequest request, int32_t group, int32_t type, ScopedValue &value);
+
+/* A simple name (code 5) of a fresh copy of text, made in the request's context. */
+QvStatus CreateSimpleName(QvRequest request, const char *text, ScopedValue &value);
+
+/* Names the request's target by the two values (either may be empty); both
+ * are the request's once this succeeds. */
+QvStatus SetObjectInstance(QvRequest request, ScopedValue &name, ScopedValue &identification);
+
+/* The identification of a job identifier text; the job identifier value made
+ * on the way is deleted. */
+QvStatus CreateJobIdentification(QvRequest request, const char *jobIdentifier, ScopedValue &identification);
 
 /* The name-space identifier of a domain kind. */
 int32_t NameSpaceOf(int32_t domainKind);
