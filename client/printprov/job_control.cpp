@@ -106,8 +106,13 @@ BOOL ControlServerJob(PrinterHandle *handle, DWORD jobId, DWORD command)
     if (status == QV_STATUS_OK)
         status = BuildControl(handle, request, command, id);
     if (status == QV_STATUS_OK) {
-        CacheInvalidateJobs(handle->domain, CacheServerKey(handle), handle->printer);
-        status = CC_SubmitRequest(request);
+        const CacheDomainKey domain(handle);
+        if (domain.get()) {
+            CacheInvalidateJobs(domain.get(), CacheServerKey(handle), handle->printer);
+            status = CC_SubmitRequest(request);
+        } else {
+            status = QV_STATUS_NO_MEMORY; // a stale result would outlive the change
+        }
         // A job already in the state asked for is no failure.
         if (status == QV_STATUS_ALREADY_IN_STATE)
             status = QV_STATUS_OK;

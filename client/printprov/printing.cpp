@@ -9,6 +9,7 @@
 // the client library; the provider keeps no copy of document data.
 #include "attributes.h"
 #include "cache.h"
+#include "query.h"
 #include "entries.h"
 
 namespace {
@@ -30,9 +31,12 @@ bool HasDocument(const PrinterHandle *handle)
     return HasJob(handle) && handle->document;
 }
 
+// Keyed as the queries key their results.
 void InvalidateJobs(const PrinterHandle *handle)
 {
-    CacheInvalidateJobs(handle->domain, handle->server, handle->printer);
+    const CacheDomainKey domain(handle);
+    if (domain.get())
+        CacheInvalidateJobs(domain.get(), CacheServerKey(handle), handle->printer);
 }
 
 // Tells the plug-in of progress on a document of a job it holds.

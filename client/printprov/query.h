@@ -32,4 +32,22 @@ void ReleaseQueryResult(PrinterHandle *handle);
  * keys by the empty text, which no present component can be. */
 const char *CacheServerKey(const PrinterHandle *handle);
 
+/* The domain text that keys the cache. Domains of one name in two name
+ * spaces are different domains: a NIS or DCE domain keys as its prefix, a
+ * backslash and its name ("NIS:\eng"), which no domain text can be, since
+ * a domain ends at a backslash; a domain of the default kind keys as its
+ * name. get() is null when memory ran out. */
+class CacheDomainKey {
+public:
+    explicit CacheDomainKey(const PrinterHandle *handle);
+    ~CacheDomainKey();
+    CacheDomainKey(const CacheDomainKey &) = delete;
+    CacheDomainKey &operator=(const CacheDomainKey &) = delete;
+    const char *get() const { return key_; }
+
+private:
+    char *made_ = nullptr;
+    const char *key_ = nullptr;
+};
+
 #endif

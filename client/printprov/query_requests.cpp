@@ -4,6 +4,9 @@
 #include "attributes.h"
 #include "cache.h"
 
+#include <stdlib.h>
+#include <string.h>
+
 namespace {
 
 // Whether any row before the terminator names an attribute type.
@@ -151,13 +154,39 @@ const char *CacheServerKey(const PrinterHandle *handle)
     return handle->server ? handle->server : "";
 }
 
+CacheDomainKey::CacheDomainKey(const PrinterHandle *handle)
+{
+    const char *prefix = NameServicePrefix(handle->domainKind);
+    if (!*prefix || !handle->domain) {
+        key_ = handle->domain;
+        return;
+    }
+    const size_t prefixLength = strlen(prefix);
+    const size_t domainLength = strlen(handle->domain);
+    made_ = static_cast<char *>(malloc(prefixLength + 1 + domainLength + 1));
+    if (!made_)
+        return;
+    memcpy(made_, prefix, prefixLength);
+    made_[prefixLength] = '\\';
+    memcpy(made_ + prefixLength + 1, handle->domain, domainLength + 1);
+    key_ = made_;
+}
+
+CacheDomainKey::~CacheDomainKey()
+{
+    free(made_);
+}
+
 int ListQuery(PrinterHandle *handle, int32_t callType, const ConversionRow *table, uint32_t filters)
 {
     if (!NamesAttribute(table))
         return 1;
     const char *server = CacheServerKey(handle);
+    const CacheDomainKey domain(handle);
+    if (!domain.get())
+        return FailQuery(handle, QV_STATUS_NO_MEMORY);
     if (CacheEntry *entry
-        = CacheLookupList(callType, handle->domain, server, table, handle->printer, filters)) {
+        = CacheLookupList(callType, domain.get(), server, table, handle->printer, filters)) {
         UseEntry(handle, entry);
         return 1;
     }
@@ -168,7 +197,7 @@ int ListQuery(PrinterHandle *handle, int32_t callType, const ConversionRow *tabl
         status = CC_SubmitRequest(handle->queryRequest);
     if (status != QV_STATUS_OK)
         return FailQuery(handle, status);
-    CacheEntry *entry = CacheInsertList(handle->queryRequest, callType, handle->domain, server, table,
+    CacheEntry *entry = CacheInsertList(handle->queryRequest, callType, domain.get(), server, table,
                                         handle->printer, filters);
     if (!entry)
         return FailQuery(handle, QV_STATUS_NO_MEMORY);
@@ -182,8 +211,11 @@ int ObjectQuery(PrinterHandle *handle, int32_t callType, int32_t objectClass, co
     if (!NamesAttribute(table))
         return 1;
     const char *server = CacheServerKey(handle);
+    const CacheDomainKey domain(handle);
+    if (!domain.get())
+        return FailQuery(handle, QV_STATUS_NO_MEMORY);
     if (CacheEntry *entry
-        = CacheLookupObject(callType, handle->domain, server, table, objectClass, objectName)) {
+        = CacheLookupObject(callType, domain.get(), server, table, objectClass, objectName)) {
         UseEntry(handle, entry);
         return 1;
     }
@@ -194,7 +226,7 @@ int ObjectQuery(PrinterHandle *handle, int32_t callType, int32_t objectClass, co
         status = CC_SubmitRequest(handle->queryRequest);
     if (status != QV_STATUS_OK)
         return FailQuery(handle, status);
-    CacheEntry *entry = CacheInsertObject(handle->queryRequest, callType, handle->domain, server, table,
+    CacheEntry *entry = CacheInsertObject(handle->queryRequest, callType, domain.get(), server, table,
                                           objectClass, objectName);
     if (!entry)
         return FailQuery(handle, QV_STATUS_NO_MEMORY);

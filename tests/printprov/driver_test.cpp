@@ -80,6 +80,25 @@ TEST_F(DriverTest, RecordsOfThisPlatformsDescription)
     EXPECT_TRUE(Close(lp1));
 }
 
+// A file name that is empty, or a path that ends in a backslash, reads as
+// the empty text; in the dependent files it is left out, since it would end
+// the multi-string early and hide the names after it.
+TEST_F(DriverTest, EmptyFileNamesAreLeftOutOfTheDependentFiles)
+{
+    HANDLE lp5 = OpenOk("\\\\srv2.corp\\lp5");
+    const Answer answer = RunCall(GetDriverCall(lp5, 3), 512);
+    ASSERT_TRUE(answer.ok) << answer.error;
+    const auto *three = reinterpret_cast<const DRIVER_INFO_3A *>(answer.bytes.data());
+    EXPECT_EQ("\"\"", Text(three->pDriverPath));
+    EXPECT_EQ((std::vector<std::string> {"B.DLL", "A.DRV"}), MultiString(three->pDependentFiles));
+    // The name, the environment, the empty driver path and the block of two
+    // names; the absent files take their pointers only.
+    EXPECT_EQ(sizeof(DRIVER_INFO_3A) + 4 + 12 + 1 + (1 + 6 + 6), answer.needed);
+    EXPECT_EQ(nullptr, three->pDataFile);
+    EXPECT_EQ(nullptr, three->pHelpFile);
+    EXPECT_TRUE(Close(lp5));
+}
+
 // A list without a description for this platform: ERROR_FILE_NOT_FOUND and
 // needed left as it was.
 TEST_F(DriverTest, NoDescriptionForThisPlatform)
@@ -160,6 +179,12 @@ TEST_F(DriverTest, TheDriverDirectoryComesFromTheFirstDependentFile)
     const std::string directory = "C:\\WINDOWS\\SYSTEM";
     DWORD needed = kSentinel;
     EXPECT_FALSE(Directory(kLp1, nullptr, 0, &needed));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(directory.size() + 1, needed);
+
+    // A null buffer holds nothing, whatever size comes with it.
+    needed = kSentinel;
+    EXPECT_FALSE(Directory(kLp1, nullptr, 4096, &needed));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
     EXPECT_EQ(directory.size() + 1, needed);
 

@@ -473,4 +473,35 @@ TEST_F(QueryTest, RefusalsAndOddCalls)
         EXPECT_TRUE(Close(printer));
 }
 
+// Domains of one name in two name spaces are two domains: their printers'
+// results are kept apart in the cache, and printing on one drops its own
+// cached job list.
+TEST_F(QueryTest, DomainsOfOneNameInTwoNameSpacesKeepTheirOwnResults)
+{
+    HANDLE nis = OpenOk("\\\\build.NIS:eng\\plot1");
+    HANDLE plain = OpenOk("\\\\build.eng\\plot1");
+    SimJournalClear();
+    Answer answer = RunCall(GetPrinterCall(nis, 1), 1024);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ("\"Plotter\"", Text(Records<PRINTER_INFO_1A>(answer)->pComment));
+    answer = RunCall(GetPrinterCall(plain, 1), 1024);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ("\"Default plotter\"", Text(Records<PRINTER_INFO_1A>(answer)->pComment));
+    EXPECT_EQ(2, Requests(DPA_REQUEST_READ_OBJECT));
+
+    ASSERT_TRUE(RunCall(EnumJobsCall(nis, 1), 4096).ok);
+    ASSERT_TRUE(RunCall(EnumJobsCall(nis, 1), 4096).ok);
+    EXPECT_EQ(1, Requests(DPA_REQUEST_LIST));
+    DOC_INFO_1A info = {const_cast<LPSTR>("plot"), nullptr, nullptr};
+    ASSERT_NE(0u, provider_.table.fpStartDocPrinter(nis, 1, reinterpret_cast<LPBYTE>(&info)));
+    ASSERT_TRUE(provider_.table.fpEndDocPrinter(nis));
+    SimJournalClear();
+    answer = RunCall(EnumJobsCall(nis, 1), 4096);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(1, Requests(DPA_REQUEST_LIST));
+    EXPECT_EQ(1u, answer.returned);
+    EXPECT_TRUE(Close(nis));
+    EXPECT_TRUE(Close(plain));
+}
+
 } // namespace

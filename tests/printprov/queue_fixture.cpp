@@ -27,9 +27,16 @@ const char kQueueNetwork[]
       "printer lp3 srv2 ppm=16 omit=650\n"
       "driver 3301 version=1 name=\"Line\" path=\"LINE.DRV\" deps=\"LINE.DRV\"\n"
       "printer lp4 srv2\n"
+      "printer lp5 srv2\n"
+      "driver 3301 version=3 name=\"Odd\" path=\"C:\\DIR\\\" deps=\"A.DRV,,C:\\DIR\\,C:\\B.DLL\"\n"
       "domain 0 eng\n"
       "server build\n"
-      "printer plot1 build comment=\"Plotter\"\n";
+      "printer plot1 build comment=\"Plotter\"\n"
+      // A domain of the same name in the default name space, with a printer
+      // of the same name on the same server.
+      "domain 2 eng\n"
+      "server build\n"
+      "printer plot1 build comment=\"Default plotter\"\n";
 
 const char kLp1[] = "\\\\srv1.corp\\lp1";
 
