@@ -126,11 +126,11 @@ DWORD ShowQueue(Session &s, const std::string &printer, HANDLE handle)
         return error;
     const JOB_INFO_2A *jobs = reinterpret_cast<const JOB_INFO_2A *>(buffer.data());
     fprintf(s.out, "%s: %lu job%s\n", printer.c_str(), (unsigned long)returned, returned == 1 ? "" : "s");
-    fprintf(s.out, "  %-5s %-28s %-18s %-12s %-18s %s\n", "Job", "Document Name", "Status", "Owner",
+    fprintf(s.out, "  %-5s %-28s %-12s %-20s %-14s %s\n", "Job", "Document Name", "Status", "Owner",
             "Progress", "Started At");
     for (DWORD i = 0; i < returned; ++i) {
         const JOB_INFO_2A &job = jobs[i];
-        fprintf(s.out, "  %-5lu %-28s %-18s %-12s %-18s %s\n", (unsigned long)job.JobId, Text(job.pDocument),
+        fprintf(s.out, "  %-5lu %-28s %-12s %-20s %-14s %s\n", (unsigned long)job.JobId, Text(job.pDocument),
                 JobStatusText(job).c_str(), Text(job.pUserName), Progress(job).c_str(),
                 StartedAt(job.Submitted).c_str());
     }
@@ -408,8 +408,8 @@ DWORD DriverCommand(Session &s, const Args &args, std::string *what)
     std::vector<BYTE> directory;
     error = QueryBuffer(
         [&](BYTE *data, DWORD size, DWORD *needed) {
-            return s.spooler.table().fpGetPrinterDriverDirectory(nullptr, const_cast<char *>(kEnvironment), 1,
-                                                                 data, size, needed);
+            return s.spooler.table().fpGetPrinterDriverDirectory(
+                const_cast<char *>(printer.c_str()), const_cast<char *>(kEnvironment), 1, data, size, needed);
         },
         &directory);
     if (error) {
