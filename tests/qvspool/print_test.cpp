@@ -11,25 +11,6 @@
 
 namespace {
 
-// A file of the test's own in the temporary folder, removed at the end.
-class TempFile {
-public:
-    TempFile(const char *name, const std::string &content)
-    {
-        char folder[MAX_PATH] = "";
-        GetTempPathA(sizeof folder, folder);
-        path_ = std::string(folder) + name;
-        FILE *file = fopen(path_.c_str(), "wb");
-        fwrite(content.data(), 1, content.size(), file);
-        fclose(file);
-    }
-    ~TempFile() { DeleteFileA(path_.c_str()); }
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 TEST(QvspoolPrint, CountsBytesAndEndsAPageAtEachFormFeed)
 {
     struct Case {
