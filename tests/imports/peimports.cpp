@@ -98,6 +98,22 @@ std::string ReadImports(const ImageFile &file, const std::vector<Section> &secti
     }
 }
 
+// The fields of the optional header (PE32 or PE32+) that the checks read.
+template<typename Header>
+std::string ReadOptionalHeader(const ImageFile &file, size_t at, PeImage *image, uint32_t *importRva)
+{
+    Header optional;
+    if (!file.Read(at, &optional))
+        return "short optional header";
+    image->subsystem = optional.Subsystem;
+    image->subsystemMajor = optional.MajorSubsystemVersion;
+    image->subsystemMinor = optional.MinorSubsystemVersion;
+    image->osMajor = optional.MajorOperatingSystemVersion;
+    image->osMinor = optional.MinorOperatingSystemVersion;
+    *importRva = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    return "";
+}
+
 } // namespace
 
 PeImage ReadPeImage(const std::string &path)
@@ -124,34 +140,15 @@ PeImage ReadPeImage(const std::string &path)
     file.Read(optionalAt, &magic);
     uint32_t importRva = 0;
     if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-        IMAGE_OPTIONAL_HEADER32 optional;
-        if (!file.Read(optionalAt, &optional)) {
-            image.fault = "short optional header";
-            return image;
-        }
         image.pe32 = true;
-        image.subsystem = optional.Subsystem;
-        image.subsystemMajor = optional.MajorSubsystemVersion;
-        image.subsystemMinor = optional.MinorSubsystemVersion;
-        image.osMajor = optional.MajorOperatingSystemVersion;
-        image.osMinor = optional.MinorOperatingSystemVersion;
-        importRva = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        image.fault = ReadOptionalHeader<IMAGE_OPTIONAL_HEADER32>(file, optionalAt, &image, &importRva);
     } else if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-        IMAGE_OPTIONAL_HEADER64 optional;
-        if (!file.Read(optionalAt, &optional)) {
-            image.fault = "short optional header";
-            return image;
-        }
-        image.subsystem = optional.Subsystem;
-        image.subsystemMajor = optional.MajorSubsystemVersion;
-        image.subsystemMinor = optional.MinorSubsystemVersion;
-        image.osMajor = optional.MajorOperatingSystemVersion;
-        image.osMinor = optional.MinorOperatingSystemVersion;
-        importRva = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        image.fault = ReadOptionalHeader<IMAGE_OPTIONAL_HEADER64>(file, optionalAt, &image, &importRva);
     } else {
         image.fault = "unknown optional header";
-        return image;
     }
+    if (!image.fault.empty())
+        return image;
 
     std::vector<Section> sections;
     size_t sectionAt = optionalAt + header.SizeOfOptionalHeader;
