@@ -333,28 +333,29 @@ TEST_F(PlugInTest, ARefusedDocumentGoesToTheNewJobThePlugInAsksFor)
 }
 
 // Spooler threads print plug-in documents through handles of their own while
-// the plug-in's own thread, holding JobLock, finishes every job whose
-// documents have all ended. Every document ends up in a finished job.
-TEST_F(PlugInTest, ThePlugInsThreadFinishesJobsWhileTheSpoolersThreadsPrint)
+// the plug-in's own thread, holding JobLock, ends every job whose documents
+// have all ended, finishing and cancelling by turns. Every document ends up
+// in a job that was ended, and none stays open on the servers.
+TEST_F(PlugInTest, ThePlugInsThreadEndsJobsWhileTheSpoolersThreadsPrint)
 {
     Load();
     constexpr int kPrinting = 4;
     constexpr int kDocuments = 40;
     LONG printing = kPrinting;
     LONG failures = 0;
-    int32_t finishedDocuments = 0;
+    int32_t endedDocuments = 0;
     LONG completeFailures = 0;
     qvtest::RunThreads(
         kPrinting + 1,
         [&](int index) {
             if (index == kPrinting) {
                 // The plug-in's thread, asked again and again until the printing ends.
-                for (bool last = false; !last;) {
+                for (int round = 0, last = 0; !last; ++round) {
                     last = InterlockedCompareExchange(&printing, 0, 0) == 0;
                     int32_t documents = 0;
-                    if (complete_(0, kFinish, &documents) != 0)
+                    if (complete_(0, round % 2 ? kCancel : kFinish, &documents) != 0)
                         InterlockedIncrement(&completeFailures);
-                    finishedDocuments += documents;
+                    endedDocuments += documents;
                 }
                 return;
             }
@@ -382,7 +383,7 @@ TEST_F(PlugInTest, ThePlugInsThreadFinishesJobsWhileTheSpoolersThreadsPrint)
         kDeadlockTimeout);
     EXPECT_EQ(0, failures);
     EXPECT_EQ(0, completeFailures);
-    EXPECT_EQ(kPrinting * kDocuments, finishedDocuments);
+    EXPECT_EQ(kPrinting * kDocuments, endedDocuments);
     EXPECT_TRUE(UnfinishedJobs().empty());
     for (const std::string &event : Events()) {
         EXPECT_EQ(std::string::npos, event.find("(JobLock not held)")) << event;
