@@ -140,6 +140,17 @@ QvStatus AddCustomization(JobRecord *job);
  * the print request of the handle's job (notification.cpp). */
 QvStatus AddEventProfile(PrinterHandle *handle);
 
+/* Where AddEventProfile takes this machine's host name from (gethostname),
+ * and what runs between its two registry passes (nothing). The library never
+ * changes them; tests set their own to reach a machine without a readable
+ * host name and a registry that changes between the passes. */
+typedef int(PASCAL *HostNameSource)(char *name, int size);
+struct EventProfileHooks {
+    HostNameSource hostName;
+    void (*betweenPasses)(void);
+};
+extern EventProfileHooks g_eventProfileHooks;
+
 /* The job attributes of a new job's print request, in their order. */
 QvStatus AddJobAttributes(JobRecord *job, const DOC_INFO_1A *docInfo);
 

@@ -96,8 +96,14 @@ QvStatus CancelJob(JobRecord *job);
 /* Cuts short the handle's job (and document). Maps a negative status. */
 QvStatus AbortDocument(PrinterHandle *handle);
 
-/* Takes a job off SharedJobList and off every handle that points to it. */
+/* Takes a job off SharedJobList and off every handle that points to it,
+ * and off the list of jobs left to the plug-in. */
 void UnlinkJob(JobRecord *job);
+
+/* Lists a plug-in job that no document may join any more and only the
+ * plug-in ends, so that detach can still cancel it when the plug-in never
+ * does. The job is already unlinked. */
+void LeaveJobToPlugIn(JobRecord *job);
 
 /* Closes the document's request and releases it, off every handle. */
 void DestroyDocument(DocumentRecord *document);
@@ -106,7 +112,29 @@ void DestroyDocument(DocumentRecord *document);
 JobRecord *FindSharedJob(PrinterHandle *handle);
 
 /* The plug-in's way to end a job it holds: kCompleteFinish or kCompleteCancel;
- * any other action does nothing and returns 0. Takes JobLock itself. */
+ * any other action does nothing and returns 0. Takes JobLock itself. Called
+ * from inside PA_JobCreated, PA_DocumentAborted or PA_QueryNewJob for the
+ * job that entry is about, it returns 0 and the job is ended as soon as the
+ * entry has returned: the provider still uses the record until then. */
 QvStatus CompleteJob(JobRecord *job, int32_t action);
+
+/* Marks a job for the length of a plug-in entry after which the provider
+ * still uses its record: a CompleteJob for it meanwhile is put off, and
+ * action() tells which was asked for. JobLock held. */
+class DeferredCompletion {
+public:
+    explicit DeferredCompletion(JobRecord *job);
+    ~DeferredCompletion();
+    DeferredCompletion(const DeferredCompletion &) = delete;
+    DeferredCompletion &operator=(const DeferredCompletion &) = delete;
+    int32_t action() const;
+
+private:
+    JobRecord *savedJob_;
+    int32_t savedAction_;
+};
+
+/* Carries out a CompleteJob action on a job: FinishJob or CancelJob. JobLock held. */
+QvStatus CompleteJobNow(JobRecord *job, int32_t action);
 
 #endif

@@ -187,7 +187,22 @@ int32_t CreateJob(PrinterHandle *handle, const DOC_INFO_1A *docInfo, JobSharing 
 
     const PA_Callbacks &plugIn = g_provider.paCallbacks;
     if (job->usePA && plugIn.JobCreated) {
-        if (plugIn.JobCreated(job, &job->paContext) == 0) {
+        int32_t answer = 0;
+        int32_t ended = 0;
+        {
+            DeferredCompletion defer(job);
+            answer = plugIn.JobCreated(job, &job->paContext);
+            ended = defer.action();
+        }
+        if (ended) {
+            // The plug-in ended the job before its first document: the
+            // document has no job to go to.
+            handle->job = nullptr;
+            if (CompleteJobNow(job, ended) == QV_STATUS_OK)
+                SetLastError(ERROR_PRINT_CANCELLED);
+            return 0;
+        }
+        if (answer == 0) {
             job->next = g_provider.sharedJobList;
             g_provider.sharedJobList = job;
         } else {
@@ -279,9 +294,16 @@ QvStatus AbortDocument(PrinterHandle *handle)
         if (document->dataOpen)
             status = EndDocumentData(job, document);
         SubmitAbortedDocument(document);
-        if (plugIn.DocumentAborted)
+        int32_t ended = 0;
+        if (plugIn.DocumentAborted) {
+            DeferredCompletion defer(job);
             plugIn.DocumentAborted(job->paContext, document);
+            ended = defer.action();
+        }
         DestroyDocument(document);
+        // The plug-in ended the job itself on hearing of the abort.
+        if (ended)
+            return CompleteJobNow(job, ended);
     }
     if (!job->documents) {
         const uintptr_t paContext = job->paContext;
@@ -294,6 +316,14 @@ QvStatus AbortDocument(PrinterHandle *handle)
 
 void UnlinkJob(JobRecord *job)
 {
+    for (JobNode **node = &g_provider.leftJobs; *node; node = &(*node)->next) {
+        if ((*node)->job == job) {
+            JobNode *left = *node;
+            *node = left->next;
+            free(left);
+            break;
+        }
+    }
     for (JobRecord **link = &g_provider.sharedJobList; *link; link = &(*link)->next) {
         if (*link == job) {
             *link = job->next;
@@ -302,6 +332,18 @@ void UnlinkJob(JobRecord *job)
             return;
         }
     }
+}
+
+void LeaveJobToPlugIn(JobRecord *job)
+{
+    auto *node = static_cast<JobNode *>(malloc(sizeof(JobNode)));
+    // Without a node the job is only the plug-in's to end, as it always is
+    // while the plug-in runs.
+    if (!node)
+        return;
+    node->job = job;
+    node->next = g_provider.leftJobs;
+    g_provider.leftJobs = node;
 }
 
 void DestroyDocument(DocumentRecord *document)
@@ -335,5 +377,32 @@ QvStatus CompleteJob(JobRecord *job, int32_t action)
         return QV_STATUS_BAD_ARGUMENT;
     }
     LockGuard jobs(g_provider.jobLock);
+    if (job == g_provider.deferJob) {
+        g_provider.deferredAction = action;
+        return QV_STATUS_OK;
+    }
+    return CompleteJobNow(job, action);
+}
+
+QvStatus CompleteJobNow(JobRecord *job, int32_t action)
+{
     return action == kCompleteFinish ? FinishJob(job) : CancelJob(job);
+}
+
+DeferredCompletion::DeferredCompletion(JobRecord *job)
+    : savedJob_(g_provider.deferJob), savedAction_(g_provider.deferredAction)
+{
+    g_provider.deferJob = job;
+    g_provider.deferredAction = 0;
+}
+
+DeferredCompletion::~DeferredCompletion()
+{
+    g_provider.deferJob = savedJob_;
+    g_provider.deferredAction = savedAction_;
+}
+
+int32_t DeferredCompletion::action() const
+{
+    return g_provider.deferredAction;
 }

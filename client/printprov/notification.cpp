@@ -1,8 +1,7 @@
 // qvprov: the notification profile of a job (attribute 123 of its print
 // request): the job events the user wants to hear about, delivered to an
 // event port on this machine and by mail, as the printer's key asks.
-#include "printer_handle.h"
-#include "job_record.h"
+#include "attributes.h"
 #include "qvattr.h"
 #include "qvcore.h"
 
@@ -120,7 +119,7 @@ QvStatus EventPortAddress(char (&address)[64])
         return 0;
     QvStatus status = 0;
     char host[kHostNameBytes];
-    if (gethostname(host, sizeof host) == 0) {
+    if (g_eventProfileHooks.hostName(host, sizeof host) == 0) {
         const hostent *entry = gethostbyname(host);
         int32_t port = 0;
         if (!entry || !entry->h_addr_list || !entry->h_addr_list[0] || EVT_GetRegisteredPort(&port) != 0) {
@@ -201,6 +200,8 @@ QvStatus BuildEventProfile(PrinterHandle *handle)
         return status;
     port.reserve();
     mail.reserve();
+    if (g_eventProfileHooks.betweenPasses)
+        g_eventProfileHooks.betweenPasses();
 
     // Second pass: the events of the families the machine knows. A family
     // added since the first pass would overrun a list: the job fails instead.
@@ -247,6 +248,8 @@ QvStatus BuildEventProfile(PrinterHandle *handle)
 }
 
 } // namespace
+
+EventProfileHooks g_eventProfileHooks = {gethostname, nullptr};
 
 // Adds attribute 123 with the port and mail profiles the printer's key asks
 // for to the print request of the handle's job: -998 for registry, host-name

@@ -110,6 +110,11 @@ void UnloadPrintAssistant()
             g_provider.sharedJobList->paContext = 0;
             CancelJob(g_provider.sharedJobList);
         }
+        // So are the jobs it was left to end and never did.
+        while (g_provider.leftJobs) {
+            g_provider.leftJobs->job->paContext = 0;
+            CancelJob(g_provider.leftJobs->job);
+        }
         if (g_provider.paModule)
             FreeLibrary(g_provider.paModule);
         g_provider.paModule = nullptr;

@@ -59,10 +59,21 @@ Retry RetryRefusedDocument(PrinterHandle *handle, const DOC_INFO_1A *docInfo, in
     JobRecord *job = handle->job;
     const PA_Callbacks &plugIn = g_provider.paCallbacks;
     int32_t answer = 0;
+    int32_t ended = 0;
     if (job->paContext && plugIn.QueryNewJob) {
+        DeferredCompletion defer(job);
         plugIn.QueryNewJob(job->paContext, &answer);
+        ended = defer.action();
     }
-    UnlinkJob(job);
+    if (ended) {
+        // The plug-in ended the old job itself; the document is not in it.
+        handle->job = nullptr;
+        CompleteJobNow(job, ended);
+    } else {
+        UnlinkJob(job);
+        if (job->paContext)
+            LeaveJobToPlugIn(job);
+    }
     if (answer != kNewJobAnswer) {
         *status = QV_STATUS_DOCUMENT_REFUSED;
         return Retry::Failed;

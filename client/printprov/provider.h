@@ -37,12 +37,19 @@ struct PA_Callbacks {
     PFN_PA_JobCancelled JobCancelled;
     PFN_PA_Terminate Terminate;
 };
-static_assert(sizeof(PA_Callbacks) == 8 * sizeof(void *), "eight entry pointers, in the plug-in's slot order");
+static_assert(sizeof(PA_Callbacks) == 8 * sizeof(void *),
+              "eight entry pointers, in the plug-in's slot order");
 
 /* Node of OpenHandleList, newest first. */
 struct HandleNode {
     HandleNode *next;
     PrinterHandle *handle;
+};
+
+/* Node of the list of plug-in jobs taken off SharedJobList, newest first. */
+struct JobNode {
+    JobNode *next;
+    JobRecord *job;
 };
 
 /* The provider's process-wide variables, all zero when the library is loaded;
@@ -54,12 +61,18 @@ struct ProviderState {
     bool jobLockReady;
     PA_Callbacks paCallbacks; /* all null without a plug-in */
     JobRecord *sharedJobList; /* jobs the plug-in holds open */
+    JobNode *leftJobs;        /* plug-in jobs no document may join, left to the plug-in to end */
     HMODULE paModule;         /* the loaded PrintAssistant library */
     char *paPath;             /* its "DLLPath" text */
     CRITICAL_SECTION handleListLock;
     bool handleListReady;
     HandleNode *openHandleList;
     int32_t jobSubmissionTimeout; /* -1: none */
+    /* The job whose plug-in entry is running where the provider still uses
+     * the record afterwards, and the CompleteJob action the plug-in asked
+     * for meanwhile (0: none). JobLock guards both. */
+    JobRecord *deferJob;
+    int32_t deferredAction;
 };
 
 extern ProviderState g_provider;

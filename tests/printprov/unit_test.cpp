@@ -248,7 +248,7 @@ TEST(PlugInLoading, WhatEachRegistrySettingGives)
         std::vector<RegValue> values;
         bool keyExists;
         bool loaded;
-        bool terminate; // PA_Initialize accepted and filled the callbacks
+        bool terminate; // PA_Initialize accepted and filled the eight entries
         int32_t timeout;
     } cases[] = {
         {"no key", {}, false, false, false, -1},
@@ -305,7 +305,7 @@ TEST(PlugInLoading, WhatEachRegistrySettingGives)
         LoadPrintAssistant();
         EXPECT_EQ(c.loaded, g_provider.paModule != nullptr);
         EXPECT_EQ(c.terminate, g_provider.paCallbacks.Terminate != nullptr);
-        EXPECT_EQ(nullptr, g_provider.paCallbacks.JobCreated);
+        EXPECT_EQ(c.terminate, g_provider.paCallbacks.JobCreated != nullptr);
         EXPECT_EQ(c.timeout, g_provider.jobSubmissionTimeout);
         UnloadPrintAssistant();
         EXPECT_EQ(nullptr, g_provider.paModule);
