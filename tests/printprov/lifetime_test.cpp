@@ -1,6 +1,7 @@
 // Process attach and detach of qvprov: the core library's start and stop, the
 // plug-in, the monitor thread, and handles left open at unload.
 #include "fixture.h"
+#include "process.h"
 
 namespace {
 
@@ -270,39 +271,9 @@ namespace {
 // STILL_ACTIVE when it has not ended within the time limit.
 DWORD RunHost(const std::string &arguments, std::string *output)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return ERROR_GEN_FAILURE;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process = {};
-    std::string command = "spoolhost.exe " + arguments;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
-        return ERROR_GEN_FAILURE;
-    }
-    CloseHandle(writeEnd);
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        output->append(buffer, read);
-    CloseHandle(readEnd);
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return code;
+    qvtest::ProgramRun run = qvtest::RunProgram("spoolhost.exe " + arguments, "", 30000);
+    *output += run.out + run.err;
+    return run.exitCode;
 }
 
 // The host program in a process of its own: once unloading as usual, once

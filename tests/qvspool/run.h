@@ -1,5 +1,6 @@
 // Runs qvspool.exe from the test's folder as a user would, with arguments
-// and standard input, and collects its exit status and output.
+// and standard input, and collects its exit status and output; and the
+// temporary files the tests print.
 #pragma once
 
 #include <windows.h>
@@ -7,13 +8,14 @@
 
 #include <string>
 
-struct RunResult {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out; // standard output
-    std::string err; // standard error
-};
+#include "process.h"
 
-RunResult RunQvspool(const std::string &arguments, const std::string &input = "");
+typedef qvtest::ProgramRun RunResult;
+
+inline RunResult RunQvspool(const std::string &arguments, const std::string &input = "")
+{
+    return qvtest::RunProgram("qvspool.exe " + arguments, input);
+}
 
 // A file of the test's own in the temporary folder, removed at the end.
 class TempFile {

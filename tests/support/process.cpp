@@ -1,37 +1,39 @@
-// Runs qvspool.exe with pipes for its standard streams.
-#include <windows.h>
+// Running a program of the build with pipes for its standard streams.
+#include "process.h"
 
-#include "run.h"
+namespace qvtest {
 
 namespace {
 
-const DWORD kRunTimeout = 60000;
-
-struct ReadTask {
+struct Drain {
     HANDLE pipe;
     std::string text;
 };
 
-DWORD WINAPI Drain(LPVOID parameter)
+// Reads a pipe to its end on a thread of its own, so that neither stream
+// fills up while the program writes to the other.
+DWORD WINAPI DrainPipe(LPVOID parameter)
 {
-    ReadTask *task = static_cast<ReadTask *>(parameter);
+    Drain *drain = static_cast<Drain *>(parameter);
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(task->pipe, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        task->text.append(buffer, got);
+    while (ReadFile(drain->pipe, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        drain->text.append(buffer, got);
     return 0;
 }
 
 } // namespace
 
-RunResult RunQvspool(const std::string &arguments, const std::string &input)
+ProgramRun RunProgram(const std::string &commandLine, const std::string &input, DWORD timeoutMs)
 {
-    RunResult result;
+    ProgramRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE inRead, inWrite, outRead, outWrite, errRead, errWrite;
-    CreatePipe(&inRead, &inWrite, &inherit, 0);
+    if (!CreatePipe(&inRead, &inWrite, &inherit, 0))
+        return run;
     CreatePipe(&outRead, &outWrite, &inherit, 0);
     CreatePipe(&errRead, &errWrite, &inherit, 0);
+    // Only the program's ends are inherited.
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
@@ -43,35 +45,38 @@ RunResult RunQvspool(const std::string &arguments, const std::string &input)
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
     PROCESS_INFORMATION process = {};
-    std::string command = "qvspool.exe " + arguments;
+    std::string command = commandLine;
     BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                                   &process);
     CloseHandle(inRead);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     if (started) {
-        ReadTask out = {outRead, ""}, err = {errRead, ""};
-        HANDLE readers[2] = {CreateThread(nullptr, 0, Drain, &out, 0, nullptr),
-                             CreateThread(nullptr, 0, Drain, &err, 0, nullptr)};
+        Drain out = {outRead, ""}, err = {errRead, ""};
+        HANDLE readers[2] = {CreateThread(nullptr, 0, DrainPipe, &out, 0, nullptr),
+                             CreateThread(nullptr, 0, DrainPipe, &err, 0, nullptr)};
         DWORD written = 0;
         if (!input.empty())
             WriteFile(inWrite, input.data(), DWORD(input.size()), &written, nullptr);
         CloseHandle(inWrite);
         inWrite = nullptr;
-        if (WaitForSingleObject(process.hProcess, kRunTimeout) != WAIT_OBJECT_0)
-            TerminateProcess(process.hProcess, 0xDEAD);
-        WaitForMultipleObjects(2, readers, TRUE, kRunTimeout);
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
+        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &run.exitCode);
+        else
+            TerminateProcess(process.hProcess, STILL_ACTIVE);
+        WaitForMultipleObjects(2, readers, TRUE, timeoutMs);
         CloseHandle(readers[0]);
         CloseHandle(readers[1]);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        result.out = out.text;
-        result.err = err.text;
+        run.out = out.text;
+        run.err = err.text;
     }
     if (inWrite)
         CloseHandle(inWrite);
     CloseHandle(outRead);
     CloseHandle(errRead);
-    return result;
+    return run;
 }
+
+} // namespace qvtest
